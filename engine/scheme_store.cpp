@@ -1,0 +1,98 @@
+#include "engine/scheme_store.h"
+
+#include "engine/registry.h"
+#include "engine/scheme_paths.h"
+
+namespace {
+
+struct DisplayRule {
+    const wchar_t* storedValue;
+    const wchar_t* displayName;
+};
+
+// The system schemes' names are resource references; older Windows versions
+// keep them in the control panel applet, newer ones in the media resource DLL.
+constexpr DisplayRule kDisplayRules[] = {
+    {L"@mmsys.cpl,-800", L"Windows Default"},
+    {L"@mmsys.cpl,-801", L"No Sounds"},
+    {L"@mmres.dll,-800", L"Windows Default"},
+    {L"@mmres.dll,-801", L"No Sounds"},
+};
+
+} // namespace
+
+bool NamesEqual(const std::wstring& left, const std::wstring& right)
+{
+    return lstrcmpiW(left.c_str(), right.c_str()) == 0;
+}
+
+bool IsSilentScheme(const std::wstring& schemeKey)
+{
+    return NamesEqual(schemeKey, scheme_paths::kSilentScheme);
+}
+
+std::wstring DisplayNameFromStoredValue(const std::wstring& storedValue)
+{
+    for (const DisplayRule& rule : kDisplayRules) {
+        if (NamesEqual(storedValue, rule.storedValue))
+            return rule.displayName;
+    }
+    return storedValue;
+}
+
+std::wstring SchemeStore::ReadCurrentScheme() const
+{
+    // A missing current scheme reads as empty: muting then saves the sounds in
+    // use before it changes anything, as it does for unsaved sounds.
+    const UniqueRegKey schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes);
+    return registry::ReadString(schemes.get(), nullptr).value_or(std::wstring());
+}
+
+void SchemeStore::SetCurrentScheme(const std::wstring& schemeKey) const
+{
+    const UniqueRegKey schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes);
+    registry::WriteString(schemes.get(), nullptr, REG_SZ, schemeKey);
+}
+
+bool SchemeStore::IsSoundOn() const
+{
+    return !IsSilentScheme(ReadCurrentScheme());
+}
+
+bool SchemeStore::SchemeExists(const std::wstring& schemeKey) const
+{
+    return static_cast<bool>(registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey)));
+}
+
+std::optional<std::wstring> SchemeStore::SchemeKeyAt(DWORD index) const
+{
+    const UniqueRegKey names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
+    if (!names)
+        return std::nullopt;
+    wchar_t name[registry::kSubkeyNameCapacity];
+    DWORD capacity = registry::kSubkeyNameCapacity;
+    if (RegEnumKeyExW(names.get(), index, name, &capacity, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    name[registry::kSubkeyNameCapacity - 1] = L'\0';
+    return std::wstring(name);
+}
+
+std::optional<std::wstring> SchemeStore::ReadDefaultValue(const std::wstring& keyPath) const
+{
+    const UniqueRegKey key = registry::OpenKey(HKEY_CURRENT_USER, keyPath);
+    return registry::ReadString(key.get(), nullptr);
+}
+
+std::wstring SchemeStore::ReadDisplayName(const std::wstring& schemeKey) const
+{
+    // A scheme without a stored display value is shown by its key, so that the
+    // user can still tell it apart from the others.
+    const std::optional<std::wstring> stored = ReadDefaultValue(scheme_paths::NamesEntry(schemeKey));
+    return stored ? DisplayNameFromStoredValue(*stored) : schemeKey;
+}
+
+void SchemeStore::EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const
+{
+    const UniqueRegKey names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
+    registry::WalkSubkeys(names.get(), [&](DWORD index, const wchar_t* schemeKey) { visit(index, schemeKey); });
+}

@@ -1,0 +1,67 @@
+#include "engine/registry.h"
+#include "engine/scheme_store.h"
+
+// The program's own settings: three values below one per-user key, read and
+// written afresh on every call. Nothing here creates the key except a write.
+namespace {
+
+constexpr wchar_t kSettingsKey[] = L"Software\\Quillfen\\Hushlark";
+constexpr wchar_t kLastSound[] = L"LastSound";
+constexpr wchar_t kDefaultScheme[] = L"DefaultScheme";
+constexpr wchar_t kKeepDefault[] = L"KeepDefault";
+
+std::optional<std::wstring> ReadSetting(const wchar_t* valueName)
+{
+    const UniqueRegKey settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    return registry::ReadString(settings.get(), valueName);
+}
+
+void WriteSetting(const wchar_t* valueName, const std::wstring& text)
+{
+    const UniqueRegKey settings = registry::CreateKey(HKEY_CURRENT_USER, kSettingsKey);
+    registry::WriteString(settings.get(), valueName, REG_SZ, text);
+}
+
+} // namespace
+
+std::optional<std::wstring> SchemeStore::ReadLastSound() const
+{
+    return ReadSetting(kLastSound);
+}
+
+void SchemeStore::WriteLastSound(const std::wstring& schemeKey) const
+{
+    WriteSetting(kLastSound, schemeKey);
+}
+
+std::optional<std::wstring> SchemeStore::ReadDefaultScheme() const
+{
+    return ReadSetting(kDefaultScheme);
+}
+
+void SchemeStore::WriteDefaultScheme(const std::wstring& schemeKey) const
+{
+    WriteSetting(kDefaultScheme, schemeKey);
+}
+
+std::int32_t SchemeStore::ReadKeepDefault() const
+{
+    const UniqueRegKey settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    if (!settings)
+        return -1;
+    // Only a four-byte value is taken; anything else another program left here
+    // reads like an absent value, which keeps the guard off.
+    DWORD value = 0;
+    DWORD byteCount = sizeof(value);
+    if (RegQueryValueExW(settings.get(), kKeepDefault, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &byteCount) !=
+            ERROR_SUCCESS ||
+        byteCount != sizeof(value))
+        return 0;
+    return static_cast<std::int32_t>(value);
+}
+
+void SchemeStore::WriteKeepDefault(DWORD value) const
+{
+    const UniqueRegKey settings = registry::CreateKey(HKEY_CURRENT_USER, kSettingsKey);
+    registry::WriteBytes(settings.get(), kKeepDefault, REG_DWORD, &value, sizeof(value));
+}
