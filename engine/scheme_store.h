@@ -40,6 +40,19 @@ public:
     // Copies the scheme's sounds into every sound slot and makes it current.
     void ApplyScheme(const std::wstring& schemeKey) const;
 
+    // Scheme maintenance.
+    void SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const;
+    std::wstring FindFreeSchemeKey() const;
+    std::wstring MakeSnapshotDisplayName(const std::wstring& schemeKey) const;
+    void DeleteScheme(const std::wstring& schemeKey) const;
+    void RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
+    void ListSchemes(const SchemeVisitor& visit) const;
+
+    // The two listings the user sees: the tray menu's "Change Scheme" submenu
+    // and the Options dialog's scheme list (defined beside their users).
+    void FillSchemeMenu(HMENU submenu) const;
+    void FillSchemeList(HWND listBox) const;
+
     // Program settings below HKEY_CURRENT_USER\Software\Quillfen\Hushlark.
     std::optional<std::wstring> ReadLastSound() const;
     void WriteLastSound(const std::wstring& schemeKey) const;
@@ -48,7 +61,18 @@ public:
     // -1 when the settings key cannot be opened, 0 when the value is absent.
     std::int32_t ReadKeepDefault() const;
     void WriteKeepDefault(DWORD value) const;
+
+    // Mute control: silence every sound (saving unsaved sounds first), bring
+    // back the scheme that was current before, and keep the scheme the program
+    // applied last from being changed behind its back.
+    void Mute() const;
+    void Unmute() const;
+    void GuardDefaultScheme() const;
 };
+
+// The display name of a snapshot scheme saved on the given UTC date, for
+// example "Hushlark 3 (3/7/2007)" for key ".Hushlark3" on 7 March 2007.
+std::wstring SnapshotDisplayName(const std::wstring& schemeKey, const SYSTEMTIME& utcDate);
 
 // What the user sees for a stored display value: the two system schemes'
 // resource references become fixed texts, anything else is shown as stored.
