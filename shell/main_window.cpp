@@ -1,0 +1,124 @@
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <new>
+
+#include "shell/tray_controller.h"
+
+// The controller lives in the window's one extra slot, which must hold a
+// pointer: four bytes in a 32-bit build, eight in a 64-bit one.
+constexpr int kControllerSlot = 0;
+#ifndef _WIN64
+static_assert(sizeof(LONG_PTR) == 4, "a 32-bit build keeps the controller in four extra bytes");
+static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "the first icon record layout is 152 bytes in a 32-bit build");
+#endif
+
+namespace {
+
+TrayController* ControllerOf(HWND window)
+{
+    return reinterpret_cast<TrayController*>(GetWindowLongPtrW(window, kControllerSlot));
+}
+
+// The shell broadcasts this when the notification area is created anew.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    std::unique_ptr<TrayController> controller(new (std::nothrow) TrayController(window));
+    // Default processing stores the window title.
+    if (!controller || !DefWindowProcW(window, WM_NCCREATE, wParam, lParam))
+        return FALSE;
+    // The window owns the controller from here until WM_NCDESTROY.
+    SetWindowLongPtrW(window, kControllerSlot, reinterpret_cast<LONG_PTR>(controller.release()));
+    return TRUE;
+}
+
+void OnNcDestroy(HWND window, TrayController* controller)
+{
+    std::unique_ptr<TrayController> released(controller);
+    SetWindowLongPtrW(window, kControllerSlot, 0);
+}
+
+void OnTrayCallback(TrayController& controller, LPARAM mouseMessage)
+{
+    // The icon id in wParam is not looked at: this window has one icon.
+    switch (mouseMessage) {
+    case WM_CONTEXTMENU:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        controller.ShowMenu();
+        break;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TrayController* controller = ControllerOf(window);
+    if (message == WM_NCCREATE)
+        return OnNcCreate(window, wParam, lParam);
+    if (!controller)
+        return DefWindowProcW(window, message, wParam, lParam);
+
+    switch (message) {
+    case WM_CREATE:
+        controller->AddTrayIcon();
+        return 0;
+    case WM_TIMER:
+        controller->RefreshTrayIcon();
+        return 1;
+    case WM_COMMAND:
+        return controller->OnCommand(LOWORD(wParam), HIWORD(wParam), lParam);
+    case kTrayCallbackMessage:
+        OnTrayCallback(*controller, lParam);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        controller->RemoveTrayIcon();
+        return 1;
+    case WM_NCDESTROY:
+        OnNcDestroy(window, controller);
+        return 0;
+    }
+    if (message == TaskbarCreatedMessage()) {
+        controller->ReAddTrayIcon();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass = {sizeof(windowClass)};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.cbWndExtra = sizeof(LONG_PTR);
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // A failed registration makes the creation below fail.
+    RegisterMainWindowClass(instance);
+
+    // Never shown: the window owns the tray icon, the timer, the popup menu
+    // and the Options dialog.
+    return CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                           0, 200, 75, nullptr, nullptr, instance, nullptr);
+}

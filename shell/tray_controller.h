@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "engine/scheme_store.h"
+#include "shell/win_handles.h"
+
+// The tray icon's identity and the message its mouse activity arrives as.
+constexpr UINT kTrayIconId = 321;
+constexpr UINT kTrayCallbackMessage = WM_APP;
+constexpr UINT_PTR kRefreshTimerId = 1;
+constexpr UINT kRefreshIntervalMs = 500;
+
+// Per-window state of the hidden main window: the tray icon with its two
+// pictures, the engine, and the popup menu's commands. Lives from WM_NCCREATE
+// to WM_NCDESTROY in the window's pointer-sized extra slot.
+class TrayController {
+public:
+    explicit TrayController(HWND mainWindow);
+
+    TrayController(const TrayController&) = delete;
+    TrayController& operator=(const TrayController&) = delete;
+
+    // Fills the icon record, adds the icon and starts the refresh timer.
+    void AddTrayIcon();
+    // Adds the icon again after the notification area came back (the
+    // taskbar was restarted); the record is the one in use.
+    void ReAddTrayIcon();
+    // Every tick: icon state first, then the guard, then the update.
+    void RefreshTrayIcon();
+    // Stops the timer, removes the icon, destroys both pictures and ends the
+    // message loop.
+    void RemoveTrayIcon();
+
+    // The popup menu and its commands.
+    void ShowMenu();
+    LRESULT OnCommand(WORD commandId, WORD notificationCode, LPARAM lParam);
+
+    // Sets the icon and tip for the sound state (not yet sent to the shell).
+    void SetSoundState(bool soundOn);
+
+    HWND window;
+    HINSTANCE instance;
+    // Sent in its first layout, the one every shell understands.
+    NOTIFYICONDATAW trayIcon;
+    UniqueIcon onIcon;
+    UniqueIcon offIcon;
+    SchemeStore store;
+};

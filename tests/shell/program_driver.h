@@ -1,0 +1,60 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+// Drives the real Hushlark.exe from a second process on the same Wine virtual
+// desktop. These tests write the registry of the Wine prefix they run in, so
+// they run only where CTest marked that prefix as theirs (HUSHLARK_E2E_DESKTOP)
+// and are skipped anywhere else, for example on a real Windows account.
+bool InThrowawayPrefix();
+
+// Hushlark.exe beside the test executable.
+std::wstring ProgramPath();
+
+// One started process of the program; ended on destruction if still running.
+class RunningProgram {
+public:
+    RunningProgram() = default;
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool Start(const std::wstring& arguments = L"");
+    // The exit code, or none when it still runs after `timeoutMs`.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+    void Kill();
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
+// Polls for a top-level window of the class until it exists or time is up.
+HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs);
+
+// Runs the main thread's message-free wait in small steps.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        Sleep(50);
+    }
+}
+
+// Which of the program's two pictures the taskbar's notification area shows,
+// judged from a screenshot of the taskbar against the program's own icons.
+enum class TrayPicture { Absent, SoundOn, SoundOff };
+TrayPicture FindTrayPicture();
+const char* ToString(TrayPicture picture);
+inline void PrintTo(TrayPicture picture, std::ostream* out)
+{
+    *out << ToString(picture);
+}

@@ -1,0 +1,157 @@
+#include "shell/tray_controller.h"
+
+#include <cwchar>
+#include <string>
+
+#include "shell/main_window.h"
+#include "tests/support/registry_sandbox.h"
+
+namespace {
+
+// The real main window, created in the test's process against the sandboxed
+// registry. Needs an X display (the tests run under Xvfb).
+class MainWindowTest : public RegistrySandbox {
+protected:
+    void SetUp() override
+    {
+        RegistrySandbox::SetUp();
+        SeedTypicalProfile();
+    }
+
+    void TearDown() override
+    {
+        if (window_ && IsWindow(window_))
+            DestroyWindow(window_);
+        DrainQuitMessage();
+        RegistrySandbox::TearDown();
+    }
+
+    HWND Create()
+    {
+        window_ = CreateMainWindow(GetModuleHandleW(nullptr));
+        return window_;
+    }
+
+    TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
+
+    bool ShowsSoundOn() const
+    {
+        const TrayController& controller = Controller();
+        const bool on = controller.trayIcon.hIcon == controller.onIcon.get() &&
+                        std::wcscmp(controller.trayIcon.szTip, L"Sound is On") == 0;
+        const bool off = controller.trayIcon.hIcon == controller.offIcon.get() &&
+                         std::wcscmp(controller.trayIcon.szTip, L"Sound is Off") == 0;
+        EXPECT_NE(on, off) << "icon and tip disagree";
+        return on;
+    }
+
+    // Takes a pending WM_QUIT off the queue; its exit code, or -1 without one.
+    static int DrainQuitMessage()
+    {
+        MSG message;
+        int exitCode = -1;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                exitCode = static_cast<int>(message.wParam);
+        }
+        return exitCode;
+    }
+
+    HWND window_ = nullptr;
+    SchemeStore store;
+};
+
+TEST_F(MainWindowTest, IsCreatedHiddenWithItsClassTitleAndSize)
+{
+    ASSERT_NE(Create(), nullptr);
+    EXPECT_EQ(FindWindowW(L"Hushlark_Window", nullptr), window_);
+    EXPECT_FALSE(IsWindowVisible(window_));
+
+    wchar_t title[64] = {};
+    GetWindowTextW(window_, title, 64);
+    EXPECT_STREQ(title, L"Hushlark by Quillfen");
+
+    RECT rect;
+    GetWindowRect(window_, &rect);
+    EXPECT_EQ(rect.right - rect.left, 200);
+    EXPECT_EQ(rect.bottom - rect.top, 75);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)) & 0x02CF0000u, 0x02CF0000u);
+}
+
+TEST_F(MainWindowTest, ControllerSitsInThePointerSizedSlot)
+{
+    ASSERT_NE(Create(), nullptr);
+    EXPECT_EQ(GetClassLongPtrW(window_, GCL_CBWNDEXTRA), static_cast<LONG_PTR>(sizeof(LONG_PTR)));
+    const TrayController& controller = Controller();
+    EXPECT_EQ(controller.window, window_);
+    EXPECT_EQ(controller.instance, GetModuleHandleW(nullptr));
+}
+
+TEST_F(MainWindowTest, IconRecordIsTheFirstLayoutWithCallback)
+{
+    ASSERT_NE(Create(), nullptr);
+    const NOTIFYICONDATAW& record = Controller().trayIcon;
+    EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+    EXPECT_EQ(record.hWnd, window_);
+    EXPECT_EQ(record.uID, 321u);
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(record.uCallbackMessage, 0x8000u);
+}
+
+TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
+{
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L".None", false}, {L".nOnE", false}, {L".Default", true}, {L"NoSuchScheme", true}, {L"", true},
+    };
+    for (const auto& [current, soundOn] : cases) {
+        SetCurrentSchemeValue(current);
+        ASSERT_NE(Create(), nullptr);
+        EXPECT_EQ(ShowsSoundOn(), soundOn) << testing::PrintToString(current);
+        DestroyWindow(window_);
+        DrainQuitMessage();
+    }
+}
+
+TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
+{
+    ASSERT_NE(Create(), nullptr);
+    store.WriteDefaultScheme(L".Default");
+    store.WriteKeepDefault(1);
+    SetCurrentSchemeValue(L".None"); // another program selects silence
+
+    SendMessageW(window_, WM_TIMER, 1, 0);
+    EXPECT_FALSE(ShowsSoundOn());
+    EXPECT_EQ(store.ReadCurrentScheme(), L".Default") << "the guard put the scheme back";
+
+    SendMessageW(window_, WM_TIMER, 1, 0);
+    EXPECT_TRUE(ShowsSoundOn());
+}
+
+TEST_F(MainWindowTest, AnyTimerIdRefreshes)
+{
+    ASSERT_NE(Create(), nullptr);
+    store.WriteKeepDefault(0);
+    SetCurrentSchemeValue(L".None");
+    EXPECT_EQ(SendMessageW(window_, WM_TIMER, 77, 0), 1);
+    EXPECT_FALSE(ShowsSoundOn());
+    EXPECT_EQ(store.ReadCurrentScheme(), L".None") << "guard is off";
+}
+
+TEST_F(MainWindowTest, CloseDestroysTheWindowAndEndsTheLoopWithZero)
+{
+    ASSERT_NE(Create(), nullptr);
+    DrainQuitMessage();
+    EXPECT_EQ(SendMessageW(window_, WM_CLOSE, 0, 0), 0);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(DrainQuitMessage(), 0);
+}
+
+TEST_F(MainWindowTest, TrayCallbackOtherThanAPressChangesNothing)
+{
+    ASSERT_NE(Create(), nullptr);
+    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK})
+        EXPECT_EQ(SendMessageW(window_, 0x8000, 321, mouse), 0);
+    EXPECT_TRUE(IsWindow(window_));
+}
+
+} // namespace

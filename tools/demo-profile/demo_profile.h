@@ -1,0 +1,10 @@
+#pragma once
+
+#include <windows.h>
+
+// Writes a realistic per-user sound profile below `root` (normally
+// HKEY_CURRENT_USER): the two system schemes, two saved schemes, and the
+// applications and events of a plain Windows installation, about seventy sound
+// slots, with sounds stored both as plain and as expandable paths. Existing
+// sound-event data and Hushlark's own settings are replaced.
+void SeedDemoProfile(HKEY root);
