@@ -4,7 +4,7 @@
 
 #include "engine/scheme_store.h"
 #include "tests/shell/program_driver.h"
-#include "tools/demo-profile/demo_profile.h"
+#include "tools/demo/demo_profile.h"
 
 namespace {
 

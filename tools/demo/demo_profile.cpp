@@ -1,4 +1,4 @@
-#include "tools/demo-profile/demo_profile.h"
+#include "tools/demo/demo_profile.h"
 
 #include <string>
 
