@@ -68,6 +68,11 @@ void SchemeStore::DeleteScheme(const std::wstring& schemeKey) const
     if (names)
         RegDeleteKeyW(names.get(), schemeKey.c_str());
 
+    // Below a slot, a scheme named ".Current" (in any case) would be the sound
+    // Windows plays now: the slots keep it, only the Names entry goes.
+    if (NamesEqual(schemeKey, scheme_paths::kCurrentSlotKey))
+        return;
+
     // Tried in every slot; a slot without the key, or whose key has subkeys of
     // its own, keeps what it has.
     ForEachSoundSlot([&](HKEY appKey, const wchar_t* event) {

@@ -1,5 +1,9 @@
-#include "engine/scheme_paths.h"
 #include "engine/scheme_store.h"
+
+#include <string>
+#include <utility>
+
+#include "engine/scheme_paths.h"
 
 void SchemeStore::Mute() const
 {
