@@ -1,0 +1,82 @@
+#include "dialogs/rename_dialog.h"
+
+#include <utility>
+
+#include "dialogs/dialog_placement.h"
+#include "resources/resource.h"
+
+namespace {
+
+RenameRequest* RequestOf(HWND dialog)
+{
+    return reinterpret_cast<RenameRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void SelectWholeName(HWND dialog)
+{
+    const HWND edit = GetDlgItem(dialog, IDC_NEW_NAME);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SetFocus(edit);
+}
+
+INT_PTR OnInitDialog(HWND dialog, LPARAM lParam)
+{
+    // The request belongs to RunRenameDialog's caller and outlives the dialog.
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    CentreOnDesktop(dialog);
+    if (const RenameRequest* request = RequestOf(dialog))
+        SetDlgItemTextW(dialog, IDC_NEW_NAME, request->shownName.c_str());
+    SelectWholeName(dialog);
+    // FALSE keeps the focus where SelectWholeName put it.
+    return FALSE;
+}
+
+void OnOk(HWND dialog)
+{
+    const LRESULT length = SendDlgItemMessageW(dialog, IDC_NEW_NAME, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) {
+        MessageBoxW(dialog, L"The name cannot be blank.", L"Rename Sound Scheme", MB_ICONERROR);
+        SelectWholeName(dialog);
+        return;
+    }
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    // The buffer holds length + 1 characters: std::wstring keeps room for the NUL.
+    const LRESULT copied =
+        SendDlgItemMessageW(dialog, IDC_NEW_NAME, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
+    if (copied >= 0 && copied < length)
+        text.resize(static_cast<size_t>(copied));
+    if (RenameRequest* request = RequestOf(dialog))
+        request->newName = std::move(text);
+    EndDialog(dialog, 1);
+}
+
+} // namespace
+
+INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog, lParam);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            OnOk(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+std::optional<std::wstring> RunRenameDialog(HWND owner, const std::wstring& shownName)
+{
+    RenameRequest request{shownName, std::nullopt};
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME), owner,
+                                           RenameDialogProc, reinterpret_cast<LPARAM>(&request));
+    if (result != 1)
+        return std::nullopt;
+    return std::move(request.newName);
+}
