@@ -27,8 +27,10 @@ constexpr int kTextInsetLeft = 32;
 constexpr int kTextInsetTop = 4;
 constexpr int kTextInsetRight = 15;
 
-// Added to the measured text extent.
-constexpr int kWidthPadding = 10;
+// Added to the measured text extent. The width also makes room for the text
+// rectangle's insets, which the text is drawn within: without them the end of
+// every item's text would be cut off.
+constexpr int kWidthPadding = 10 + kTextInsetLeft + kTextInsetRight;
 constexpr int kHeightPadding = 4;
 
 // The colour of column `column` of a gradient `width` columns wide that starts

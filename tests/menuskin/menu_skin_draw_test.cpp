@@ -318,7 +318,7 @@ TEST(SkinnedItem, ItemWithoutTextIsDrawnAndMeasuredAsEmpty)
     const MEASUREITEMSTRUCT nameless = item.Measure();
     const MEASUREITEMSTRUCT empty = OneItemMenu(L"").Measure();
     const MEASUREITEMSTRUCT separator = OneItemMenu(nullptr).Measure();
-    EXPECT_EQ(nameless.itemWidth, 10u);
+    EXPECT_EQ(nameless.itemWidth, 57u);
     EXPECT_EQ(nameless.itemWidth, empty.itemWidth);
     EXPECT_EQ(nameless.itemHeight, empty.itemHeight);
     EXPECT_EQ(separator.itemWidth, empty.itemWidth);
@@ -333,7 +333,8 @@ TEST(SkinnedItem, MeasuredSizeIsTheWholeTextExtentPlusPadding)
         const MEASUREITEMSTRUCT measure = OneItemMenu(text).Measure();
         SIZE extent = {};
         GetTextExtentPoint32W(screen.get().dc, text, lstrlenW(text), &extent);
-        EXPECT_EQ(measure.itemWidth, static_cast<UINT>(extent.cx + 10)) << text;
+        // The text is drawn 32 pixels in from the left and 15 from the right.
+        EXPECT_EQ(measure.itemWidth, static_cast<UINT>(extent.cx + 10 + 32 + 15)) << text;
         EXPECT_EQ(measure.itemHeight, static_cast<UINT>(extent.cy + 4)) << text;
     }
 }

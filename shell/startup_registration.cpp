@@ -1,0 +1,51 @@
+#include "shell/startup_registration.h"
+
+#include "engine/registry.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Hushlark";
+
+bool RunValueExists(HKEY runKey)
+{
+    return runKey && RegQueryValueExW(runKey, kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool IsLaunchOnStartupOn()
+{
+    const UniqueRegKey runKey = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
+    return RunValueExists(runKey.get());
+}
+
+void ToggleLaunchOnStartup()
+{
+    const UniqueRegKey runKey = registry::CreateKey(HKEY_CURRENT_USER, kRunKey);
+    if (RunValueExists(runKey.get()))
+        RegDeleteValueW(runKey.get(), kRunValue);
+    else
+        registry::WriteString(runKey.get(), kRunValue, REG_SZ, StartupCommand(RunningProgramPath()));
+}
+
+std::wstring StartupCommand(const std::wstring& programPath)
+{
+    return L"\"" + programPath + L"\" /l";
+}
+
+std::wstring RunningProgramPath()
+{
+    // The path may exceed MAX_PATH: grow until it fits with room to spare.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
