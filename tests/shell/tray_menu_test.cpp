@@ -129,10 +129,7 @@ protected:
         RegistrySandbox::TearDown();
     }
 
-    TrayController& Controller() const
-    {
-        return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0));
-    }
+    TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
     LRESULT Command(UINT id) { return SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
@@ -326,15 +323,22 @@ TEST_F(TrackedMenuTest, HasTheEightRowsSkinnedAndFollowsTheSoundState)
     ASSERT_EQ(seen.rows.size(), 8u);
 
     const UINT ids[] = {IDM_SOUNDS_ON, IDM_SOUNDS_OFF, 0, 0, IDM_LAUNCH_ON_STARTUP, IDM_OPTIONS, 0, IDM_EXIT};
-    const wchar_t* texts[] = {L"Turn Sounds O&n",    L"Turn Sounds O&ff", L"Change Scheme", L"",
-                              L"&Launch on Startup", L"&Options",         L"",              L"E&xit"};
+    const wchar_t* texts[] = {L"Turn Sounds O&n",
+                              L"Turn Sounds O&ff",
+                              L"Change Scheme",
+                              L"",
+                              L"&Launch on Startup",
+                              L"&Options",
+                              L"",
+                              L"E&xit"};
     for (size_t i = 0; i < 8; ++i) {
         const MenuRow& row = seen.rows[i];
         EXPECT_TRUE(row.type & MFT_OWNERDRAW) << "row " << i;
         EXPECT_NE(row.data, 0u) << "row " << i << " carries a label";
         EXPECT_EQ(row.text, texts[i]) << "row " << i;
-        if (i != 2)
+        if (i != 2) {
             EXPECT_EQ(row.id, ids[i]) << "row " << i;
+        }
         EXPECT_EQ((row.type & MFT_SEPARATOR) != 0, i == 3 || i == 6) << "row " << i;
     }
     EXPECT_NE(seen.rows[2].submenu, nullptr);

@@ -1,22 +1,28 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
-// Remote control for the demo on a machine without a display: run in the demo
-// prefix, it joins the program's virtual desktop.
+// Remote control for the demo and the screenshots: run in the demo prefix, it
+// joins the program's virtual desktop.
 //
-//   demo-remote wait     waits until the program's window and taskbar exist
-//   demo-remote menu     opens the tray menu as a right click on the icon would
-//   demo-remote exit     closes the program
+//   demo-remote wait      waits until the program's window and taskbar exist
+//   demo-remote menu      opens the tray menu as a right click on the icon would
+//   demo-remote options   opens the Options dialog as its menu command would
+//   demo-remote escape    closes an open menu or dialog
+//   demo-remote exit      closes the program
+//   demo-remote rect W    prints the screen rectangle (WxH+X+Y) of the open
+//                         menu (W = menu) or Options dialog (W = options)
 //
-// Exit code 0 on success, 1 when the program's window was not found.
+// Exit code 0 on success, 1 when the window in question was not found.
 namespace {
 
-HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs)
+HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs)
 {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
-        if (const HWND window = FindWindowW(className, nullptr))
+        const HWND window = FindWindowW(className, title);
+        if (window && (!title || IsWindowVisible(window)))
             return window;
         if (GetTickCount64() >= end)
             return nullptr;
@@ -24,26 +30,55 @@ HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs)
     }
 }
 
+HWND OpenWindow(const wchar_t* which)
+{
+    if (std::wcscmp(which, L"menu") == 0)
+        return WaitForWindow(L"#32768", nullptr, 5000);
+    return WaitForWindow(L"#32770", L"Hushlark Options", 5000);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 {
-    const HWND program = WaitForWindow(L"Hushlark_Window", 15000);
+    const HWND program = WaitForWindow(L"Hushlark_Window", nullptr, 15000);
     if (!program)
         return 1;
 
     if (std::wcscmp(commandLine, L"menu") == 0) {
         // The menu opens above the cursor: put it on the notification area.
-        if (const HWND taskbar = WaitForWindow(L"Shell_TrayWnd", 5000)) {
+        if (const HWND taskbar = WaitForWindow(L"Shell_TrayWnd", nullptr, 5000)) {
             RECT rect;
             GetWindowRect(taskbar, &rect);
             SetCursorPos(rect.right - 12, rect.top + (rect.bottom - rect.top) / 2);
         }
         PostMessageW(program, WM_APP, 321, WM_RBUTTONDOWN);
-    } else if (std::wcscmp(commandLine, L"exit") == 0) {
-        PostMessageW(program, WM_CLOSE, 0, 0);
-    } else {
-        WaitForWindow(L"Shell_TrayWnd", 5000);
+        return OpenWindow(L"menu") ? 0 : 1;
     }
+    if (std::wcscmp(commandLine, L"options") == 0) {
+        PostMessageW(program, WM_COMMAND, 32773, 0);
+        return OpenWindow(L"options") ? 0 : 1;
+    }
+    if (std::wcscmp(commandLine, L"escape") == 0) {
+        if (const HWND menu = FindWindowW(L"#32768", nullptr))
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (const HWND options = FindWindowW(L"#32770", L"Hushlark Options"))
+            PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+    if (std::wcsncmp(commandLine, L"rect ", 5) == 0) {
+        const HWND window = OpenWindow(commandLine + 5);
+        if (!window)
+            return 1;
+        RECT rect;
+        GetWindowRect(window, &rect);
+        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+        return 0;
+    }
+    if (std::wcscmp(commandLine, L"exit") == 0) {
+        PostMessageW(program, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    WaitForWindow(L"Shell_TrayWnd", nullptr, 5000);
     return 0;
 }
