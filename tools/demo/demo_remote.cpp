@@ -10,6 +10,8 @@
 //   demo-remote menu      opens the tray menu as a right click on the icon would
 //   demo-remote options   opens the Options dialog as its menu command would
 //   demo-remote escape    closes an open menu or dialog
+//   demo-remote keys K..  presses keys in the open menu: down, up, left,
+//                         right, return, escape
 //   demo-remote exit      closes the program
 //   demo-remote rect W    prints the screen rectangle (WxH+X+Y) of the open
 //                         menu (W = menu) or Options dialog (W = options)
@@ -50,7 +52,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
         if (const HWND taskbar = WaitForWindow(L"Shell_TrayWnd", nullptr, 5000)) {
             RECT rect;
             GetWindowRect(taskbar, &rect);
-            SetCursorPos(rect.right - 12, rect.top + (rect.bottom - rect.top) / 2);
+            // Just above the icon, so that its tip does not cover the menu.
+            SetCursorPos(rect.right - 12, rect.top - 1);
         }
         PostMessageW(program, WM_APP, 321, WM_RBUTTONDOWN);
         return OpenWindow(L"menu") ? 0 : 1;
@@ -64,6 +67,32 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
             PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         if (const HWND options = FindWindowW(L"#32770", L"Hushlark Options"))
             PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+    if (std::wcsncmp(commandLine, L"keys ", 5) == 0) {
+        const HWND menu = OpenWindow(L"menu");
+        if (!menu)
+            return 1;
+        struct Key {
+            const wchar_t* name;
+            WPARAM code;
+        };
+        const Key keys[] = {{L"down", VK_DOWN},   {L"up", VK_UP},         {L"left", VK_LEFT},
+                            {L"right", VK_RIGHT}, {L"return", VK_RETURN}, {L"escape", VK_ESCAPE}};
+        const wchar_t* next = commandLine + 5;
+        while (*next) {
+            const wchar_t* end = std::wcschr(next, L' ');
+            const size_t length = end ? static_cast<size_t>(end - next) : std::wcslen(next);
+            for (const Key& key : keys) {
+                if (std::wcslen(key.name) == length && std::wcsncmp(next, key.name, length) == 0) {
+                    // The menu's loop reads every keyboard message of its thread.
+                    PostMessageW(menu, WM_KEYDOWN, key.code, 0);
+                    PostMessageW(menu, WM_KEYUP, key.code, 0xC0000000);
+                    Sleep(100);
+                }
+            }
+            next += end ? length + 1 : length;
+        }
         return 0;
     }
     if (std::wcsncmp(commandLine, L"rect ", 5) == 0) {
