@@ -35,7 +35,7 @@ private:
 // Polls for a top-level window of the class until it exists or time is up.
 HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs);
 
-// Runs the main thread's message-free wait in small steps.
+// Polls the condition until it holds or time is up.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs)
 {
@@ -50,7 +50,7 @@ bool WaitUntil(Condition condition, DWORD timeoutMs)
 }
 
 // Which of the program's two pictures the taskbar's notification area shows,
-// judged from a screenshot of the taskbar against the program's own icons.
+// judged from a screenshot of it.
 enum class TrayPicture { Absent, SoundOn, SoundOff };
 TrayPicture FindTrayPicture();
 const char* ToString(TrayPicture picture);

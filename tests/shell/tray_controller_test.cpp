@@ -20,17 +20,13 @@ protected:
 
     void TearDown() override
     {
-        if (window_ && IsWindow(window_))
+        if (IsWindow(window_))
             DestroyWindow(window_);
         DrainQuitMessage();
         RegistrySandbox::TearDown();
     }
 
-    HWND Create()
-    {
-        window_ = CreateMainWindow(GetModuleHandleW(nullptr));
-        return window_;
-    }
+    HWND Create() { return window_ = CreateMainWindow(GetModuleHandleW(nullptr)); }
 
     TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
@@ -45,7 +41,7 @@ protected:
         return on;
     }
 
-    // Takes a pending WM_QUIT off the queue; its exit code, or -1 without one.
+    // Takes the queue's messages; the exit code of a WM_QUIT among them, or -1.
     static int DrainQuitMessage()
     {
         MSG message;
@@ -61,35 +57,26 @@ protected:
     SchemeStore store;
 };
 
-TEST_F(MainWindowTest, IsCreatedHiddenWithItsClassTitleAndSize)
+TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
 {
     ASSERT_NE(Create(), nullptr);
     EXPECT_EQ(FindWindowW(L"Hushlark_Window", nullptr), window_);
     EXPECT_FALSE(IsWindowVisible(window_));
-
     wchar_t title[64] = {};
     GetWindowTextW(window_, title, 64);
     EXPECT_STREQ(title, L"Hushlark by Quillfen");
-
     RECT rect;
     GetWindowRect(window_, &rect);
     EXPECT_EQ(rect.right - rect.left, 200);
     EXPECT_EQ(rect.bottom - rect.top, 75);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)) & 0x02CF0000u, 0x02CF0000u);
-}
 
-TEST_F(MainWindowTest, ControllerSitsInThePointerSizedSlot)
-{
-    ASSERT_NE(Create(), nullptr);
+    // One pointer-sized slot holds the controller.
     EXPECT_EQ(GetClassLongPtrW(window_, GCL_CBWNDEXTRA), static_cast<LONG_PTR>(sizeof(LONG_PTR)));
-    const TrayController& controller = Controller();
-    EXPECT_EQ(controller.window, window_);
-    EXPECT_EQ(controller.instance, GetModuleHandleW(nullptr));
-}
+    EXPECT_EQ(Controller().window, window_);
+    EXPECT_NE(Controller().onIcon.get(), nullptr);
+    EXPECT_NE(Controller().offIcon.get(), nullptr);
 
-TEST_F(MainWindowTest, IconRecordIsTheFirstLayoutWithCallback)
-{
-    ASSERT_NE(Create(), nullptr);
     const NOTIFYICONDATAW& record = Controller().trayIcon;
     EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
     EXPECT_EQ(record.hWnd, window_);
@@ -119,22 +106,13 @@ TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
     store.WriteKeepDefault(1);
     SetCurrentSchemeValue(L".None"); // another program selects silence
 
-    SendMessageW(window_, WM_TIMER, 1, 0);
+    // Any timer id refreshes.
+    EXPECT_EQ(SendMessageW(window_, WM_TIMER, 77, 0), 1);
     EXPECT_FALSE(ShowsSoundOn());
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default") << "the guard put the scheme back";
 
     SendMessageW(window_, WM_TIMER, 1, 0);
     EXPECT_TRUE(ShowsSoundOn());
-}
-
-TEST_F(MainWindowTest, AnyTimerIdRefreshes)
-{
-    ASSERT_NE(Create(), nullptr);
-    store.WriteKeepDefault(0);
-    SetCurrentSchemeValue(L".None");
-    EXPECT_EQ(SendMessageW(window_, WM_TIMER, 77, 0), 1);
-    EXPECT_FALSE(ShowsSoundOn());
-    EXPECT_EQ(store.ReadCurrentScheme(), L".None") << "guard is off";
 }
 
 TEST_F(MainWindowTest, CloseDestroysTheWindowAndEndsTheLoopWithZero)
@@ -144,14 +122,6 @@ TEST_F(MainWindowTest, CloseDestroysTheWindowAndEndsTheLoopWithZero)
     EXPECT_EQ(SendMessageW(window_, WM_CLOSE, 0, 0), 0);
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_EQ(DrainQuitMessage(), 0);
-}
-
-TEST_F(MainWindowTest, TrayCallbackOtherThanAPressChangesNothing)
-{
-    ASSERT_NE(Create(), nullptr);
-    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK})
-        EXPECT_EQ(SendMessageW(window_, 0x8000, 321, mouse), 0);
-    EXPECT_TRUE(IsWindow(window_));
 }
 
 } // namespace

@@ -107,20 +107,17 @@ protected:
 
 TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
 {
-    RunningProgram program;
-    const HWND window = StartProgram(program);
-    ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(FindTrayPicture(), TrayPicture::SoundOn) << ToString(FindTrayPicture());
-    EXPECT_EQ(program.WaitForExit(300), std::nullopt) << "keeps running";
-}
-
-TEST_F(TrayProgram, StartsMutedWhenTheSilentSchemeIsCurrent)
-{
-    store.SetCurrentScheme(L".NONE");
-    RunningProgram program;
-    ASSERT_NE(StartProgram(program), nullptr);
-    EXPECT_EQ(FindTrayPicture(), TrayPicture::SoundOff) << ToString(FindTrayPicture());
+    for (const wchar_t* current : {L".Default", L".NONE"}) {
+        store.SetCurrentScheme(current);
+        RunningProgram program;
+        const HWND window = StartProgram(program);
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_EQ(FindTrayPicture(), current[1] == L'D' ? TrayPicture::SoundOn : TrayPicture::SoundOff);
+        EXPECT_EQ(program.WaitForExit(300), std::nullopt) << "keeps running";
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.WaitForExit(5000), 0u);
+    }
 }
 
 TEST_F(TrayProgram, SecondStartRestoresTheFirstWindowAndEndsWithZero)
