@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,23 @@ TEST_F(TrayProgram, CloseEndsWithZeroAndRemovesTheIcon)
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(5000), 0u);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
+}
+
+TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
+{
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+
+    // What a restarted taskbar looks like to the program: its icon is gone,
+    // then the shell announces the new notification area.
+    NOTIFYICONDATAW icon = {sizeof(icon)};
+    icon.hWnd = window;
+    icon.uID = 321;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    ASSERT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
+    PostMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 2000));
 }
 
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
