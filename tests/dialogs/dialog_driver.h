@@ -4,86 +4,162 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-// Modal dialogs block the thread that runs them, so the tests run each dialog
-// on a thread of its own and drive it from the test thread, where the
-// assertions are made. Both threads belong to this process, so the registry
-// sandbox applies to the dialog too.
 constexpr DWORD kDialogTimeoutMs = 10000;
 
+template <typename Condition>
+bool WaitFor(Condition condition)
+{
+    const ULONGLONG deadline = GetTickCount64() + kDialogTimeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// Returns once the window's thread has handled the messages sent to it.
+inline void SyncWith(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kDialogTimeoutMs, &ignored);
+}
+
+// A modal dialog blocks its thread, so each one runs on a thread of its own
+// that the test thread drives. The registry sandbox applies to both.
 class ModalDialogThread {
 public:
-    // Starts `run`, which opens the dialog and returns when it has ended.
-    explicit ModalDialogThread(std::function<void()> run);
-    // Ends the modal loops still running (a failed test leaves them open) and
-    // waits for the thread.
-    ~ModalDialogThread();
+    explicit ModalDialogThread(std::function<void()> run)
+        : thread_([this, run = std::move(run)] {
+              // A message queue before anyone posts WM_QUIT to this thread.
+              MSG message;
+              PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+              threadId_ = GetCurrentThreadId();
+              run();
+              finished_ = true;
+          })
+    {
+    }
+    ~ModalDialogThread()
+    {
+        // WM_QUIT ends the modal loops a failed test left open, message boxes included.
+        WaitFor([this] {
+            if (!finished_ && threadId_)
+                PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+            return finished_.load();
+        });
+        thread_.join();
+    }
 
-    ModalDialogThread(const ModalDialogThread&) = delete;
-    ModalDialogThread& operator=(const ModalDialogThread&) = delete;
-
-    // The visible dialog window (class #32770) with this title that the thread
-    // shows; null after the timeout.
-    HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = kDialogTimeoutMs) const;
-    // Whether the thread shows such a window right now.
-    bool ShowsWindow(const std::wstring& title) const;
-    // Waits until `run` has returned; false after the timeout.
-    bool WaitUntilFinished(DWORD timeoutMs = kDialogTimeoutMs);
-
-    DWORD ThreadId() const { return threadId_; }
+    // The visible dialog or message box with this title that the thread shows.
+    HWND WaitForWindow(const std::wstring& title) const
+    {
+        HWND found = nullptr;
+        WaitFor([&] {
+            // Other test processes on the desktop may show a window with the same title.
+            for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", title.c_str())) != nullptr;) {
+                if (threadId_ && GetWindowThreadProcessId(w, nullptr) == threadId_ && IsWindowVisible(w))
+                    found = w;
+            }
+            return found != nullptr;
+        });
+        SyncWith(found);
+        return found;
+    }
+    bool WaitUntilFinished() const
+    {
+        return WaitFor([this] { return finished_.load(); });
+    }
 
 private:
-    HWND FindWindowOfThread(const std::wstring& title) const;
-
     std::atomic<DWORD> threadId_{0};
     std::atomic<bool> finished_{false};
     std::thread thread_;
 };
 
-// Returns once the window's thread is back in a message loop. A sent message
-// overtakes posted ones, so this waits for posted work only when none is
-// queued any more (for example after the window that a posted click opened
-// has been destroyed).
-void SyncWith(HWND window);
+inline void PostClick(HWND window, int buttonId)
+{
+    PostMessageW(GetDlgItem(window, buttonId), BM_CLICK, 0, 0);
+}
 
-// Waits until the window is destroyed; false after the timeout.
-bool WaitUntilDestroyed(HWND window, DWORD timeoutMs = kDialogTimeoutMs);
+// Presses a button; false when its command did not finish in time (it opened a modal window).
+inline bool Click(HWND dialog, int buttonId, DWORD timeoutMs = kDialogTimeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
 
-// Presses a button the way a mouse click does, without waiting for what the
-// click sets off (for buttons that open a modal window).
-void PostClick(HWND dialog, int buttonId);
-// Presses a button and waits until the command it sends has been handled.
-void Click(HWND dialog, int buttonId);
-// Presses a button and waits at most `timeoutMs` for the command; false when
-// the command did not finish in time (it opened a modal window).
-bool ClickWithin(HWND dialog, int buttonId, DWORD timeoutMs);
+inline bool ClickAndWaitUntilGone(HWND window, int buttonId)
+{
+    PostClick(window, buttonId);
+    return WaitFor([window] { return !IsWindow(window); });
+}
 
-std::wstring WindowText(HWND window);
-// Whether the window sits in the middle of the desktop window's rectangle; an
-// odd pixel left over goes to the right or bottom.
-::testing::AssertionResult IsCentredOnDesktop(HWND window);
-// The control that has the keyboard focus in the dialog. Another test's window
-// may have taken the activation (tests run in parallel on one desktop), and an
-// inactive thread has no focus: the dialog is then made active again, which
-// gives the focus back to the control that had it.
-HWND FocusInDialog(HWND dialog);
+inline std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
-// What a message box shows, read from its window.
-struct MessageBoxView {
-    HWND owner = nullptr;
-    std::wstring text;
-    std::vector<int> buttons; // ids of the visible buttons, in ascending order
-    int defaultButton = 0;    // the button drawn as the default one (BS_DEFPUSHBUTTON)
-    HICON icon = nullptr;
-};
-MessageBoxView InspectMessageBox(HWND box);
-// Presses one of the box's buttons and waits until the box has gone.
-bool AnswerMessageBox(HWND box, int buttonId);
+// Centred on the desktop window's rectangle; an odd pixel goes right or down.
+inline bool IsCentredOnDesktop(HWND window)
+{
+    RECT desktop{}, own{};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &own);
+    const LONG horizontal = (desktop.right - own.right) - (own.left - desktop.left);
+    const LONG vertical = (desktop.bottom - own.bottom) - (own.top - desktop.top);
+    return (horizontal == 0 || horizontal == 1) && (vertical == 0 || vertical == 1);
+}
 
-// Writes what the window shows, frame included, as a 24-bit BMP file.
-bool SaveWindowPicture(HWND window, const char* path);
+// The control with the keyboard focus. Parallel tests share one desktop and an
+// inactive thread has no focus, so the dialog is made active first.
+inline HWND FocusInDialog(HWND dialog)
+{
+    GUITHREADINFO info{sizeof(info)};
+    WaitFor([&] {
+        // Activation hands the focus back a moment later.
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndActive == dialog &&
+            info.hwndFocus)
+            return true;
+        SetForegroundWindow(dialog);
+        return false;
+    });
+    return info.hwndFocus;
+}
+
+// Owner, text, visible button ids in ascending order, default button, icon.
+using MessageBoxView = std::tuple<HWND, std::wstring, std::vector<int>, int, HICON>;
+
+inline MessageBoxView InspectMessageBox(HWND box)
+{
+    MessageBoxView view{GetWindow(box, GW_OWNER), L"", {}, 0, nullptr};
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[64] = {};
+        GetClassNameW(child, className, 64);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE))
+            continue;
+        if (lstrcmpiW(className, L"Button") == 0) {
+            std::get<2>(view).push_back(GetDlgCtrlID(child));
+            if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                std::get<3>(view) = GetDlgCtrlID(child);
+        } else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+            std::get<4>(view) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        } else if (lstrcmpiW(className, L"Static") == 0 && GetWindowTextLengthW(child) > 0) {
+            std::get<1>(view) = WindowText(child);
+        }
+    }
+    std::sort(std::get<2>(view).begin(), std::get<2>(view).end());
+    return view;
+}

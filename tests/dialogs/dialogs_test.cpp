@@ -1,0 +1,335 @@
+#include "dialogs/options_dialog.h"
+#include "dialogs/rename_dialog.h"
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/scheme_list.h"
+#include "resources/resource.h"
+#include "tests/dialogs/dialog_driver.h"
+#include "tests/support/registry_sandbox.h"
+
+namespace {
+
+const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
+
+class OptionsDialogTest : public RegistrySandbox {
+protected:
+    // The typical profile and two schemes whose keys sort against their names.
+    void SetUp() override
+    {
+        RegistrySandbox::SetUp();
+        SeedTypicalProfile();
+        AddScheme(L"aaa", L"Zebra");
+        AddScheme(L"zzz", L"Aardvark");
+    }
+
+    void TearDown() override
+    {
+        thread_.reset();
+        RegistrySandbox::TearDown();
+    }
+
+    HWND Open()
+    {
+        thread_ = std::make_unique<ModalDialogThread>([this] {
+            result_ = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), nullptr,
+                                      OptionsDialogProc, 0);
+        });
+        return dialog_ = thread_->WaitForWindow(L"Hushlark Options");
+    }
+
+    bool EndsWithZero() { return thread_->WaitUntilFinished() && result_ == 0 && !IsWindow(dialog_); }
+
+    HWND List() const { return GetDlgItem(dialog_, IDC_SCHEME_LIST); }
+    bool Checked() const { return SendDlgItemMessageW(dialog_, IDC_KEEP_DEFAULT, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+    // Delete and Rename share one state; Set is never disabled.
+    std::wstring EditButtons() const
+    {
+        const bool remove = IsWindowEnabled(GetDlgItem(dialog_, IDC_DELETE));
+        const bool rename = IsWindowEnabled(GetDlgItem(dialog_, IDC_RENAME));
+        const wchar_t* set = IsWindowEnabled(GetDlgItem(dialog_, IDC_SET)) ? L"" : L", Set off";
+        return (remove != rename ? L"mixed" : remove ? L"on" : L"off") + std::wstring(set);
+    }
+
+    // The lines as shown: the selected one in brackets, the current one marked
+    // '*', one whose record has another name marked '?'; then the buttons' state.
+    std::wstring State() const
+    {
+        std::wstring state;
+        for (LRESULT i = 0; i < SendMessageW(List(), LB_GETCOUNT, 0, 0); ++i) {
+            std::wstring text(static_cast<size_t>(SendMessageW(List(), LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(List(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(std::wcslen(text.c_str()));
+            const SchemeListEntry* entry = SchemeListEntryAt(List(), i);
+            const bool selected = SendMessageW(List(), LB_GETCURSEL, 0, 0) == i;
+            state += (i > 0 ? L"|" : L"") + std::wstring(selected ? L"[" : L"") + text +
+                     (entry && entry->isCurrent ? L"*" : L"") + (entry && entry->displayName == text ? L"" : L"?") +
+                     (selected ? L"]" : L"");
+        }
+        return state + L" (edit " + EditButtons() + L")";
+    }
+
+    LRESULT IndexOfKey(const std::wstring& schemeKey) const
+    {
+        for (LRESULT i = 0; i < SendMessageW(List(), LB_GETCOUNT, 0, 0); ++i) {
+            if (const SchemeListEntry* entry = SchemeListEntryAt(List(), i); entry && entry->schemeKey == schemeKey)
+                return i;
+        }
+        return -1;
+    }
+
+    bool IsCurrent(const std::wstring& schemeKey) const
+    {
+        const SchemeListEntry* entry = SchemeListEntryAt(List(), IndexOfKey(schemeKey));
+        return entry && entry->isCurrent;
+    }
+
+    // Selects the line the way a click on it does.
+    void SelectKey(const std::wstring& schemeKey)
+    {
+        SendMessageW(List(), LB_SETCURSEL, static_cast<WPARAM>(IndexOfKey(schemeKey)), 0);
+        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SCHEME_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(List()));
+    }
+
+    // Presses Delete and answers the confirmation; `refused`: closes the refusal that follows.
+    bool Delete(int answer, bool refused = false)
+    {
+        PostClick(dialog_, IDC_DELETE);
+        const HWND box = thread_->WaitForWindow(L"Delete Sound Scheme");
+        EXPECT_EQ(InspectMessageBox(box), MessageBoxView(dialog_, L"Are you sure you want to delete this sound scheme?",
+                                                         {IDYES, IDNO}, IDNO, LoadIconW(nullptr, IDI_QUESTION)));
+        bool answered = box && ClickAndWaitUntilGone(box, answer);
+        if (answered && refused) {
+            const HWND refusal = thread_->WaitForWindow(L"Delete Sound Scheme");
+            EXPECT_EQ(InspectMessageBox(refusal),
+                      MessageBoxView(dialog_,
+                                     L"This is set as your current sound scheme and cannot be deleted. To delete "
+                                     L"this sound scheme, change your sound scheme and try to delete again.",
+                                     {IDOK}, IDOK, LoadIconW(nullptr, IDI_HAND)));
+            answered = refusal && ClickAndWaitUntilGone(refusal, IDOK);
+        }
+        SyncWith(dialog_);
+        return answered;
+    }
+
+    // Presses Rename, checks the Rename dialog and enters the name (none: Cancel).
+    bool Rename(const std::wstring& shown, const std::optional<std::wstring>& newName)
+    {
+        PostClick(dialog_, IDC_RENAME);
+        const HWND rename = thread_->WaitForWindow(L"Dialog");
+        EXPECT_EQ(GetWindow(rename, GW_OWNER), dialog_);
+        EXPECT_FALSE(IsWindowEnabled(dialog_)) << "the Options dialog must wait for the Rename dialog";
+        const HWND edit = GetDlgItem(rename, IDC_NEW_NAME);
+        EXPECT_EQ(WindowText(edit), shown);
+        if (newName)
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(newName->c_str()));
+        const bool gone = rename && ClickAndWaitUntilGone(rename, newName ? IDOK : IDCANCEL);
+        SyncWith(dialog_);
+        return gone;
+    }
+
+    // A stored value: a DWORD as "dword N", anything else as its text.
+    std::wstring Stored(const std::wstring& path, const wchar_t* name = nullptr) const
+    {
+        const std::optional<StoredValue> value = GetValue(path, name);
+        DWORD number = 0;
+        if (!value || value->type != REG_DWORD || value->ByteCount() != sizeof(number))
+            return value ? value->Text() : L"(none)";
+        std::memcpy(&number, value->bytes.data(), sizeof(number));
+        return L"dword " + std::to_wstring(number);
+    }
+
+    std::unique_ptr<ModalDialogThread> thread_;
+    INT_PTR result_ = -2;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(OptionsDialogTest, OpeningSetTheButtonRuleAndSchemesWithTheSameName)
+{
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(State(), L"Aardvark|No Sounds|Quiet Office|Windows Default*|Zebra (edit off)");
+    EXPECT_TRUE(Checked()) << "no settings key reads as -1";
+    EXPECT_TRUE(IsCentredOnDesktop(dialog_));
+
+    // Set applies the scheme, keeps it as the default scheme and moves the mark.
+    SelectKey(L"QuietOffice");
+    ASSERT_TRUE(Click(dialog_, IDC_SET));
+    EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L"QuietOffice");
+    EXPECT_EQ(Stored(kSettingsPath, L"DefaultScheme"), L"QuietOffice");
+    EXPECT_EQ(Stored(SlotPath(L".Default", L"SystemAsterisk") + L"\\.Current"), L"C:\\Windows\\media\\chimes.wav");
+    const std::wstring state = L"Aardvark|No Sounds|Quiet Office*|Windows Default|Zebra (edit on)";
+    EXPECT_EQ(State(), state);
+
+    // No line is selected while the buttons are enabled: the commands do nothing.
+    for (const int id : {IDC_SET, IDC_DELETE, IDC_RENAME})
+        EXPECT_TRUE(Click(dialog_, id, 2000)) << "command " << id << " opened a window";
+    EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L"QuietOffice");
+    EXPECT_EQ(State(), state);
+
+    // The applied scheme is now the one that cannot be deleted: confirmation,
+    // refusal, nothing deleted, and the list rebuilt all the same.
+    SelectKey(L"QuietOffice");
+    ASSERT_TRUE(Delete(IDYES, true));
+    EXPECT_EQ(Stored(kNames + L"QuietOffice"), L"Quiet Office");
+    EXPECT_TRUE(GetSchemeValue(L".Default", L"SystemAsterisk", L"QuietOffice").has_value());
+    EXPECT_EQ(State(), state);
+
+    // Another program adds schemes named like others; they show up at the next
+    // refill. The system schemes can be set too.
+    AddScheme(L"UserQuiet", L"no sounds");
+    AddScheme(L"UserDefault", L"WINDOWS DEFAULT");
+    AddScheme(L"Spaced", L"No Sounds ");
+    AddScheme(L"KeyA", L"Office");
+    AddScheme(L"KeyB", L"office");
+    AddSlot(L"Explorer", L"Navigating", L"", {{L"KeyA", L"a.wav"}, {L"KeyB", L"b.wav"}});
+    SelectKey(L".None");
+    ASSERT_TRUE(Click(dialog_, IDC_SET));
+    EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L".None");
+
+    // The button rule goes by the line's text.
+    const std::pair<const wchar_t*, const wchar_t*> rule[] = {
+        {L"QuietOffice", L"on"}, {L".None", L"off"},     {L"zzz", L"on"},  {L".Default", L"off"},
+        {L"Spaced", L"on"},      {L"UserQuiet", L"off"}, {L"KeyA", L"on"}, {L"UserDefault", L"off"},
+    };
+    for (const auto& [schemeKey, buttons] : rule) {
+        SelectKey(schemeKey);
+        EXPECT_EQ(EditButtons(), buttons) << testing::PrintToString(std::wstring(schemeKey));
+    }
+
+    // Equal names: each line acts on its own scheme.
+    EXPECT_EQ(IndexOfKey(L"KeyA") + IndexOfKey(L"KeyB"), 4 + 5) << "lines 4 and 5, in either order";
+    SelectKey(L"KeyB");
+    ASSERT_TRUE(Click(dialog_, IDC_SET));
+    EXPECT_EQ(Stored(SlotPath(L"Explorer", L"Navigating") + L"\\.Current"), L"b.wav");
+    EXPECT_TRUE(IsCurrent(L"KeyB"));
+    EXPECT_FALSE(IsCurrent(L"KeyA"));
+    SelectKey(L"KeyA");
+    ASSERT_TRUE(Rename(L"Office", L"Office A"));
+    EXPECT_EQ(Stored(kNames + L"KeyA"), L"Office A");
+    EXPECT_EQ(Stored(kNames + L"KeyB"), L"office");
+    SelectKey(L"KeyA");
+    ASSERT_TRUE(Delete(IDYES));
+    EXPECT_FALSE(KeyExists(kNames + L"KeyA"));
+    EXPECT_TRUE(IsCurrent(L"KeyB"));
+
+    PostMessageW(List(), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_TRUE(EndsWithZero());
+    EXPECT_EQ(Stored(kSettingsPath, L"KeepDefault"), L"(none)") << "opening alone writes nothing";
+}
+
+TEST_F(OptionsDialogTest, DeleteRenameAndTheCheckBox)
+{
+    SetCurrentSchemeValue(L"quietoffice");
+    SetDword(kSettingsPath, L"KeepDefault", 0);
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_FALSE(Checked());
+    EXPECT_EQ(State(), L"Aardvark|No Sounds|Quiet Office*|Windows Default|Zebra (edit off)");
+
+    // Declined: nothing deleted, yet the list is rebuilt (with a scheme added meanwhile).
+    SelectKey(L"aaa");
+    AddScheme(L"Late", L"Late Arrival");
+    ASSERT_TRUE(Delete(IDNO));
+    EXPECT_TRUE(KeyExists(kNames + L"aaa"));
+    EXPECT_EQ(State(), L"Aardvark|Late Arrival|No Sounds|Quiet Office*|Windows Default|Zebra (edit on)");
+
+    // Rename cancelled: nothing changes and no refill clears the selection.
+    SelectKey(L"QuietOffice");
+    ASSERT_TRUE(Rename(L"Quiet Office", std::nullopt));
+    EXPECT_EQ(Stored(kNames + L"QuietOffice"), L"Quiet Office");
+    EXPECT_EQ(State(), L"Aardvark|Late Arrival|No Sounds|[Quiet Office*]|Windows Default|Zebra (edit on)");
+
+    // Renamed: the whole new name, at its sorted place.
+    ASSERT_TRUE(Rename(L"Quiet Office", L"Zoo of quiet offices and long names"));
+    EXPECT_EQ(Stored(kNames + L"QuietOffice"), L"Zoo of quiet offices and long names");
+    EXPECT_EQ(State(),
+              L"Aardvark|Late Arrival|No Sounds|Windows Default|Zebra|Zoo of quiet offices and long names* (edit on)");
+
+    // Deleted: the scheme and its line are gone, the buttons disabled.
+    SelectKey(L"aaa");
+    ASSERT_TRUE(Delete(IDYES));
+    EXPECT_FALSE(KeyExists(kNames + L"aaa"));
+    EXPECT_EQ(State(),
+              L"Aardvark|Late Arrival|No Sounds|Windows Default|Zoo of quiet offices and long names* (edit off)");
+
+    // Each click of the check box writes at once; closing undoes nothing.
+    for (const DWORD expected : {1u, 0u, 1u}) {
+        ASSERT_TRUE(Click(dialog_, IDC_KEEP_DEFAULT));
+        EXPECT_EQ(Checked(), expected == 1);
+        EXPECT_EQ(Stored(kSettingsPath, L"KeepDefault"), L"dword " + std::to_wstring(expected));
+    }
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
+    EXPECT_EQ(Stored(kSettingsPath, L"KeepDefault"), L"dword 1");
+}
+
+TEST(RenameDialog, OpensWithTheWholeNameSelectedAndHandsBackTheWholeNewOne)
+{
+    struct Case {
+        const wchar_t* shown;
+        std::wstring typed;
+        int control; // what gets the message ending the dialog; 0: the dialog itself
+        UINT message;
+        WPARAM wParam;
+        bool ok;
+        const char* what;
+        bool blankFirst = false;
+    };
+    const Case cases[] = {
+        {L"Quiet Office", L"Quiet Office for the long afternoons", IDOK, BM_CLICK, 0, true, "longer"},
+        {L"Quiet Office", L"Q", IDC_NEW_NAME, WM_KEYDOWN, VK_RETURN, true, "Enter; shorter, nothing of the old left"},
+        {L"Quiet Office", L"   ", IDOK, BM_CLICK, 0, true, "only spaces is not blank"},
+        {L"Q", std::wstring(400, L'n'), IDOK, BM_CLICK, 0, true, "beyond any fixed buffer"},
+        {L"", L"Tab\tand \x00e9\x4e2d", IDC_NEW_NAME, WM_KEYDOWN, VK_RETURN, true, "Enter; tab and beyond ASCII"},
+        {L"Quiet Office", L"Back Again", IDOK, BM_CLICK, 0, true, "a blank name is refused, the dialog stays", true},
+        {L"Quiet Office", L"Typed", IDCANCEL, BM_CLICK, 0, false, "Cancel"},
+        {L"Quiet Office", L"Typed", IDC_NEW_NAME, WM_KEYDOWN, VK_ESCAPE, false, "Esc"},
+        {L"Quiet Office", L"Typed", 0, WM_SYSCOMMAND, SC_CLOSE, false, "close box"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Opened the way the Options dialog opens it, on a thread of its own.
+        RenameRequest request{c.shown, std::nullopt};
+        INT_PTR result = -2;
+        ModalDialogThread thread([&] {
+            result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME), nullptr, RenameDialogProc,
+                                     reinterpret_cast<LPARAM>(&request));
+        });
+        const HWND dialog = thread.WaitForWindow(L"Dialog");
+        ASSERT_NE(dialog, nullptr);
+        const HWND edit = GetDlgItem(dialog, IDC_NEW_NAME);
+
+        EXPECT_EQ(WindowText(edit), c.shown);
+        EXPECT_EQ(SendMessageW(edit, EM_GETSEL, 0, 0), MAKELRESULT(0, std::wstring(c.shown).size())) << "all selected";
+        EXPECT_EQ(FocusInDialog(dialog), edit);
+        EXPECT_TRUE(IsCentredOnDesktop(dialog));
+        SendMessageW(edit, WM_CHAR, L'X', 1);
+        EXPECT_EQ(WindowText(edit), L"X") << "typing replaces the whole name";
+
+        if (c.blankFirst) {
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+            PostClick(dialog, IDOK);
+            const HWND box = thread.WaitForWindow(L"Rename Sound Scheme");
+            EXPECT_EQ(InspectMessageBox(box),
+                      MessageBoxView(dialog, L"The name cannot be blank.", {IDOK}, IDOK, LoadIconW(nullptr, IDI_HAND)));
+            ASSERT_TRUE(box && ClickAndWaitUntilGone(box, IDOK));
+            SyncWith(dialog);
+            EXPECT_TRUE(IsWindowVisible(dialog));
+            EXPECT_EQ(request.newName, std::nullopt);
+            EXPECT_EQ(FocusInDialog(dialog), edit);
+        }
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.typed.c_str()));
+        PostMessageW(c.control ? GetDlgItem(dialog, c.control) : dialog, c.message, c.wParam, 0);
+        // OK ends with 1 and the whole new name; every other way with 0 and no name.
+        ASSERT_TRUE(thread.WaitUntilFinished()) << "the dialog did not end";
+        EXPECT_EQ(result, c.ok ? 1 : 0);
+        EXPECT_EQ(request.newName, c.ok ? std::optional<std::wstring>(c.typed) : std::nullopt);
+        EXPECT_EQ(request.shownName, c.shown);
+    }
+}
+
+} // namespace
