@@ -2,17 +2,9 @@
 
 #include <windows.h>
 
-#include "engine/unique_handle.h"
 #include "menuskin/gdi_objects.h"
 #include "menuskin/menu_skin.h"
-
-struct MenuTraits {
-    using pointer = HMENU;
-    static pointer Empty() noexcept { return nullptr; }
-    // Destroys the attached submenus too.
-    static void Close(HMENU menu) noexcept { DestroyMenu(menu); }
-};
-using UniqueMenu = UniqueHandle<MenuTraits>;
+#include "shell/win_handles.h"
 
 // A 32-bpp DIB section in a memory DC: needs no display, reads back exactly.
 class Canvas {
