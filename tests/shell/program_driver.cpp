@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "menuskin/gdi_objects.h"
+#include "shell/startup_registration.h"
 
 namespace {
 
@@ -46,16 +47,8 @@ bool InThrowawayPrefix()
 
 std::wstring ProgramPath()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Hushlark.exe";
+    const std::wstring testPath = RunningProgramPath();
+    return testPath.substr(0, testPath.find_last_of(L'\\') + 1) + L"Hushlark.exe";
 }
 
 RunningProgram::~RunningProgram()

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "engine/registry.h"
 #include "engine/scheme_store.h"
 #include "tests/shell/program_driver.h"
 #include "tools/demo/demo_profile.h"
@@ -76,22 +77,15 @@ protected:
     static std::map<std::wstring, std::wstring> CurrentSounds()
     {
         std::map<std::wstring, std::wstring> sounds;
-        SchemeStore reader;
-        for (const wchar_t* app : {L".Default", L"Explorer", L"sapisvr"}) {
-            HKEY appKey = nullptr;
-            const std::wstring appPath = std::wstring(L"AppEvents\\Schemes\\Apps\\") + app;
-            if (RegOpenKeyExW(HKEY_CURRENT_USER, appPath.c_str(), 0, KEY_READ, &appKey) != ERROR_SUCCESS)
-                continue;
-            wchar_t event[260];
-            for (DWORD i = 0;; ++i) {
-                DWORD length = 260;
-                if (RegEnumKeyExW(appKey, i, event, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                    break;
-                const std::wstring slot = appPath + L"\\" + event;
-                sounds[slot] = reader.ReadDefaultValue(slot + L"\\.Current").value_or(L"(none)");
-            }
-            RegCloseKey(appKey);
-        }
+        const UniqueRegKey apps = registry::OpenKey(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps");
+        registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
+            const UniqueRegKey appKey = registry::OpenKey(apps.get(), app);
+            registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
+                const UniqueRegKey current = registry::OpenKey(appKey.get(), std::wstring(event) + L"\\.Current");
+                sounds[std::wstring(app) + L"\\" + event] =
+                    registry::ReadString(current.get(), nullptr).value_or(L"(none)");
+            });
+        });
         return sounds;
     }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/registry.h"
+
 namespace {
 
 struct Event {
@@ -100,13 +102,7 @@ public:
 
     void Text(const std::wstring& path, const wchar_t* valueName, const std::wstring& text, DWORD type = REG_SZ)
     {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            return;
-        RegSetValueExW(key, valueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        registry::WriteString(registry::CreateKey(root_, path).get(), valueName, type, text);
     }
 
 private:
