@@ -60,7 +60,10 @@ protected:
 TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
 {
     ASSERT_NE(Create(), nullptr);
-    EXPECT_EQ(FindWindowW(L"Hushlark_Window", nullptr), window_);
+    // Parallel tests show windows of the same class: this one's class is asked directly.
+    wchar_t className[64] = {};
+    GetClassNameW(window_, className, 64);
+    EXPECT_STREQ(className, L"Hushlark_Window");
     EXPECT_FALSE(IsWindowVisible(window_));
     wchar_t title[64] = {};
     GetWindowTextW(window_, title, 64);

@@ -172,6 +172,8 @@ struct TrackedMenu {
     std::vector<MenuRow> submenuRows;
     HMENU windowMenu = nullptr;
     bool subclassed = false;
+    // This test's own window: parallel tests show windows of the same classes.
+    HWND owner = nullptr;
 };
 
 TrackedMenu& Tracked()
@@ -182,8 +184,12 @@ TrackedMenu& Tracked()
 
 void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    const HWND menuWindow = FindWindowW(L"#32768", nullptr);
-    if (!menuWindow || !IsWindowVisible(menuWindow))
+    HWND menuWindow = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
+        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && IsWindowVisible(w))
+            menuWindow = w;
+    }
+    if (!menuWindow)
         return;
     KillTimer(nullptr, timer);
     TrackedMenu& tracked = Tracked();
@@ -191,7 +197,7 @@ void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD)
     tracked.rows = ReadMenu(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
     if (tracked.rows.size() > 2 && tracked.rows[2].submenu)
         tracked.submenuRows = ReadMenu(tracked.rows[2].submenu);
-    const HWND owner = FindWindowW(L"Hushlark_Window", nullptr);
+    const HWND owner = tracked.owner;
     tracked.windowMenu = GetMenu(owner);
     tracked.subclassed = GetPropW(owner, L"QMR_OriginalProc") != nullptr;
     EndMenu();
@@ -214,6 +220,7 @@ TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
             Command(IDM_LAUNCH_ON_STARTUP);
         }
         Tracked() = TrackedMenu();
+        Tracked().owner = window_;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookAndClose);
         SendMessageW(window_, 0x8000, 321, WM_RBUTTONDOWN);
         KillTimer(nullptr, timer);
