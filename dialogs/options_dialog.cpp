@@ -4,9 +4,11 @@
 #include <string>
 
 #include "dialogs/dialog_placement.h"
+#include "dialogs/failure_message.h"
 #include "dialogs/rename_dialog.h"
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"
+#include "mute/mute_control.h"
 #include "resources/resource.h"
 
 namespace {
@@ -39,7 +41,7 @@ void OnInitDialog(HWND dialog)
 {
     CentreOnDesktop(dialog);
     const SchemeStore store;
-    store.FillSchemeList(SchemeList(dialog));
+    FillSchemeList(SchemeList(dialog), store.ListSchemes());
     // Any nonzero value is on, also the -1 of a settings key that cannot be opened.
     const WPARAM check = store.ReadKeepDefault() != 0 ? BST_CHECKED : BST_UNCHECKED;
     SendDlgItemMessageW(dialog, IDC_KEEP_DEFAULT, BM_SETCHECK, check, 0);
@@ -66,6 +68,22 @@ void OnSelectionChange(HWND dialog)
     EnableEditButtons(dialog, !IsProtectedSchemeLine(text));
 }
 
+// Why the scheme may not be deleted now, from the registry as it is after the
+// user confirmed; none when it may.
+const wchar_t* DeleteRefusal(const SchemeStore& store, const std::wstring& schemeKey)
+{
+    const std::wstring currentScheme = store.ReadCurrentScheme();
+    if (NamesEqual(schemeKey, currentScheme))
+        return L"This is set as your current sound scheme and cannot be deleted. To delete this sound scheme, "
+               L"change your sound scheme and try to delete again.";
+    // By key, whatever they are shown as.
+    if (NamesEqual(schemeKey, L".Default") || NamesEqual(schemeKey, L".None"))
+        return L"Windows Default and No Sounds are part of Windows and cannot be deleted.";
+    if (IsSilentScheme(currentScheme) && NamesEqual(schemeKey, store.ReadLastSound().value_or(L"")))
+        return L"Turn Sounds On will bring back this sound scheme, so it cannot be deleted while sounds are off.";
+    return nullptr;
+}
+
 void OnDelete(HWND dialog)
 {
     const std::optional<SchemeListEntry> entry = SelectedEntry(dialog);
@@ -75,17 +93,18 @@ void OnDelete(HWND dialog)
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     const SchemeStore store;
     if (answer == IDYES) {
-        if (entry->isCurrent) {
-            MessageBoxW(dialog,
-                        L"This is set as your current sound scheme and cannot be deleted. To delete this sound "
-                        L"scheme, change your sound scheme and try to delete again.",
-                        kDeleteTitle, MB_ICONERROR);
+        // The box ran a message loop: the tray may have changed the scheme.
+        if (const wchar_t* refusal = DeleteRefusal(store, entry->schemeKey)) {
+            MessageBoxW(dialog, refusal, kDeleteTitle, MB_ICONERROR);
         } else {
-            store.DeleteScheme(entry->schemeKey);
+            const std::wstring failure = FailureMessage(store.DeleteScheme(entry->schemeKey));
+            FillSchemeList(SchemeList(dialog), store.ListSchemes());
             EnableEditButtons(dialog, false);
+            ShowFailure(dialog, failure);
+            return;
         }
     }
-    store.FillSchemeList(SchemeList(dialog));
+    FillSchemeList(SchemeList(dialog), store.ListSchemes());
 }
 
 void OnRename(HWND dialog)
@@ -93,12 +112,13 @@ void OnRename(HWND dialog)
     const std::optional<SchemeListEntry> entry = SelectedEntry(dialog);
     if (!entry)
         return;
-    const std::optional<std::wstring> newName = RunRenameDialog(dialog, entry->displayName);
+    const std::optional<std::wstring> newName = RunRenameDialog(dialog, entry->schemeKey, entry->displayName);
     if (!newName)
         return;
     const SchemeStore store;
-    store.RenameScheme(entry->schemeKey, *newName);
-    store.FillSchemeList(SchemeList(dialog));
+    const std::wstring failure = FailureMessage(store.RenameScheme(entry->schemeKey, *newName));
+    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    ShowFailure(dialog, failure);
 }
 
 void OnSet(HWND dialog)
@@ -107,8 +127,9 @@ void OnSet(HWND dialog)
     if (!entry)
         return;
     const SchemeStore store;
-    store.ApplyScheme(entry->schemeKey);
-    store.FillSchemeList(SchemeList(dialog));
+    const std::wstring failure = FailureMessage(ChangeScheme(store, entry->schemeKey));
+    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    ShowFailure(dialog, failure);
 }
 
 void OnKeepDefaultClicked(HWND dialog, HWND checkBox)

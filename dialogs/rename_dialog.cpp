@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "dialogs/dialog_placement.h"
+#include "dialogs/scheme_list.h"
+#include "engine/scheme_store.h"
 #include "resources/resource.h"
 
 namespace {
@@ -31,12 +33,33 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam)
     return FALSE;
 }
 
+// Refuses the name with a box and keeps the dialog open for another.
+void Refuse(HWND dialog, const wchar_t* reason)
+{
+    MessageBoxW(dialog, reason, L"Rename Sound Scheme", MB_ICONERROR);
+    SelectWholeName(dialog);
+}
+
+// Why a name may not be given to the scheme, or none. Names are compared
+// without regard to letter case, against the schemes as they are now.
+const wchar_t* NameRefusal(const std::wstring& schemeKey, const std::wstring& name)
+{
+    // A scheme shown as a Windows scheme could not be told from it, nor renamed
+    // back from the Options dialog.
+    if (IsProtectedSchemeLine(name))
+        return L"This name belongs to a Windows sound scheme.";
+    for (const SchemeEntry& scheme : SchemeStore().ListSchemes().schemes) {
+        if (!NamesEqual(scheme.key, schemeKey) && NamesEqual(scheme.shownName, name))
+            return L"Another sound scheme already has this name.";
+    }
+    return nullptr;
+}
+
 void OnOk(HWND dialog)
 {
     const LRESULT length = SendDlgItemMessageW(dialog, IDC_NEW_NAME, WM_GETTEXTLENGTH, 0, 0);
     if (length <= 0) {
-        MessageBoxW(dialog, L"The name cannot be blank.", L"Rename Sound Scheme", MB_ICONERROR);
-        SelectWholeName(dialog);
+        Refuse(dialog, L"The name cannot be blank.");
         return;
     }
     std::wstring text(static_cast<size_t>(length), L'\0');
@@ -45,8 +68,14 @@ void OnOk(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_NEW_NAME, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
     if (copied >= 0 && copied < length)
         text.resize(static_cast<size_t>(copied));
-    if (RenameRequest* request = RequestOf(dialog))
-        request->newName = std::move(text);
+    RenameRequest* request = RequestOf(dialog);
+    if (!request)
+        return;
+    if (const wchar_t* refusal = NameRefusal(request->schemeKey, text)) {
+        Refuse(dialog, refusal);
+        return;
+    }
+    request->newName = std::move(text);
     EndDialog(dialog, 1);
 }
 
@@ -71,9 +100,9 @@ INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     return FALSE;
 }
 
-std::optional<std::wstring> RunRenameDialog(HWND owner, const std::wstring& shownName)
+std::optional<std::wstring> RunRenameDialog(HWND owner, const std::wstring& schemeKey, const std::wstring& shownName)
 {
-    RenameRequest request{shownName, std::nullopt};
+    RenameRequest request{schemeKey, shownName, std::nullopt};
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME), owner,
                                            RenameDialogProc, reinterpret_cast<LPARAM>(&request));
     if (result != 1)

@@ -4,25 +4,25 @@
 
 #include "engine/scheme_store.h"
 
-void SchemeStore::FillSchemeList(HWND listBox) const
+void FillSchemeList(HWND listBox, const SchemeListing& listing)
 {
     if (!listBox)
         return;
     ClearSchemeList(listBox);
-    ListSchemes([listBox](const std::wstring& currentScheme, DWORD, const std::wstring& schemeKey,
-                          const std::wstring& displayName) {
+    for (const SchemeEntry& scheme : listing.schemes) {
         auto entry = std::make_unique<SchemeListEntry>();
-        entry->schemeKey = schemeKey;
-        entry->displayName = displayName;
-        entry->isCurrent = NamesEqual(schemeKey, currentScheme);
+        entry->schemeKey = scheme.key;
+        entry->displayName = scheme.shownName;
+        entry->isCurrent = scheme.isCurrent;
         // The list box sorts its lines: the record goes to the line where this one landed.
-        const LRESULT index = SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(displayName.c_str()));
+        const LRESULT index =
+            SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(scheme.shownName.c_str()));
         if (index < 0)
-            return;
+            continue;
         if (SendMessageW(listBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.get())) !=
             LB_ERR)
             entry.release(); // the line owns its record now; ClearSchemeList takes it back
-    });
+    }
 }
 
 void ClearSchemeList(HWND listBox)

@@ -3,32 +3,86 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/unique_handle.h"
 
-// Registry access shared by the engine and the program settings. Every key is
-// opened with KEY_ALL_ACCESS; data written by other programs is never trusted.
+// Registry access shared by the engine and the program settings. Data written
+// by other programs is never trusted, and every call tells "absent" (an empty
+// handle or an empty optional with ERROR_SUCCESS or ERROR_FILE_NOT_FOUND) from
+// "failed" (any other Win32 error code). Nothing here throws.
 namespace registry {
 
 // Subkey names fit in 260 characters, NUL included; longer ones fail their index.
 constexpr DWORD kSubkeyNameCapacity = 260;
 
-// Opens an existing key; an empty handle when it does not exist or cannot be opened.
-UniqueRegKey OpenKey(HKEY root, const std::wstring& path);
+// What a key that is read and then written in the same pass is opened with.
+constexpr REGSAM kReadWrite = KEY_QUERY_VALUE | KEY_SET_VALUE;
 
-// Opens a key, creating it and any missing parent first.
-UniqueRegKey CreateKey(HKEY root, const std::wstring& path);
+// The errors that mean "there is no such key or value".
+constexpr bool IsAbsent(LONG error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// An opened key, or why there is none.
+struct Key {
+    UniqueRegKey handle;
+    LONG error = ERROR_SUCCESS;
+
+    HKEY get() const noexcept { return handle.get(); }
+    explicit operator bool() const noexcept { return static_cast<bool>(handle); }
+    bool Absent() const noexcept { return !handle && IsAbsent(error); }
+    bool Failed() const noexcept { return !handle && !IsAbsent(error); }
+};
+
+// Opens an existing key; never creates one.
+Key OpenKey(HKEY root, const std::wstring& path, REGSAM access = KEY_READ);
+
+// Opens a key, creating it and any missing parent first. `created`, when
+// given, tells whether the key was new.
+Key CreateKey(HKEY root, const std::wstring& path, REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE,
+              bool* created = nullptr);
 
 // The text of a value (nullptr names the default value), whatever type it was
-// stored with: cut at its first NUL, an odd trailing byte dropped. None when the
-// key is empty, the value is absent or it holds no data at all.
-std::optional<std::wstring> ReadString(HKEY key, const wchar_t* valueName);
+// stored with: cut at its first NUL, an odd trailing byte dropped. The text is
+// none when the value is absent or holds no data at all; `error` is set only
+// when the read failed.
+struct Text {
+    std::optional<std::wstring> text;
+    LONG error = ERROR_SUCCESS;
 
-// Stores text with its terminating NUL: (length + 1) * 2 bytes.
-void WriteString(HKEY key, const wchar_t* valueName, DWORD type, const std::wstring& text);
+    bool Failed() const noexcept { return error != ERROR_SUCCESS; }
+};
+Text ReadText(HKEY key, const wchar_t* valueName);
 
-// Stores exactly `byteCount` bytes of `data`.
-void WriteBytes(HKEY key, const wchar_t* valueName, DWORD type, const void* data, DWORD byteCount);
+// The text of a value where a failed read may count as an absent one: display
+// names, and values that are only compared.
+inline std::optional<std::wstring> ReadString(HKEY key, const wchar_t* valueName)
+{
+    return key ? ReadText(key, valueName).text : std::nullopt;
+}
+
+// A value exactly as stored, for putting it back after a change that failed.
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+};
+struct Raw {
+    std::optional<RawValue> value; // none: absent
+    LONG error = ERROR_SUCCESS;
+};
+Raw ReadRaw(HKEY key, const wchar_t* valueName);
+
+// Stores text with its terminating NUL: (length + 1) * 2 bytes. Answers the
+// Win32 result.
+LONG WriteString(HKEY key, const wchar_t* valueName, DWORD type, const std::wstring& text);
+
+// Stores exactly `byteCount` bytes of `data`. Answers the Win32 result.
+LONG WriteBytes(HKEY key, const wchar_t* valueName, DWORD type, const void* data, DWORD byteCount);
+
+// Windows' own text for a Win32 error code, without the trailing line break.
+std::wstring ErrorText(LONG error);
 
 // Calls visit(index, name) for every subkey of `parent` in enumeration order.
 // An index whose name cannot be read is skipped and keeps its number; the walk

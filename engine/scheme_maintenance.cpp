@@ -22,24 +22,9 @@ std::wstring SnapshotDisplayName(const std::wstring& schemeKey, const SYSTEMTIME
     return L"Hushlark " + number + L" (" + date + L")";
 }
 
-void SchemeStore::SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const
+ChangeReport SchemeStore::SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const
 {
-    // The entry is created even when Names itself is missing: saved sounds
-    // without an entry would be applied as silence.
-    const UniqueRegKey entry = registry::CreateKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(newSchemeKey));
-    registry::WriteString(entry.get(), nullptr, REG_SZ, displayName);
-
-    ForEachSoundSlot([&](HKEY appKey, const wchar_t* event) {
-        const std::wstring slot(event);
-        const UniqueRegKey current = registry::OpenKey(appKey, scheme_paths::Join(slot, scheme_paths::kCurrentSlotKey));
-        const std::optional<std::wstring> sound = registry::ReadString(current.get(), nullptr);
-
-        const UniqueRegKey saved = registry::CreateKey(appKey, scheme_paths::Join(slot, newSchemeKey));
-        if (sound)
-            registry::WriteString(saved.get(), nullptr, REG_SZ, *sound);
-        else
-            registry::WriteBytes(saved.get(), nullptr, REG_SZ, L"", 0); // the slot played nothing: no data at all
-    });
+    return SoundSlots::Read().SaveAs(newSchemeKey, displayName);
 }
 
 std::wstring SchemeStore::FindFreeSchemeKey() const
@@ -58,38 +43,53 @@ std::wstring SchemeStore::MakeSnapshotDisplayName(const std::wstring& schemeKey)
     return SnapshotDisplayName(schemeKey, utcNow);
 }
 
-void SchemeStore::DeleteScheme(const std::wstring& schemeKey) const
+ChangeReport SchemeStore::DeleteScheme(const std::wstring& schemeKey) const
 {
+    ChangeReport report;
     // An empty key would name the parent itself: Names, or every event key.
-    if (schemeKey.empty())
-        return;
+    if (!IsSchemeKeyName(schemeKey))
+        return report;
 
-    const UniqueRegKey names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
-    if (names)
-        RegDeleteKeyW(names.get(), schemeKey.c_str());
+    // A key that is not there has nothing to lose and is not counted.
+    const std::wstring entry = scheme_paths::NamesEntry(schemeKey);
+    const LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, entry.c_str());
+    if (!registry::IsAbsent(status))
+        report.Count(status, [&] { return entry; });
 
     // Below a slot, a scheme named ".Current" (in any case) would be the sound
     // Windows plays now: the slots keep it, only the Names entry goes.
     if (NamesEqual(schemeKey, scheme_paths::kCurrentSlotKey))
-        return;
+        return report;
 
-    // Tried in every slot; a slot without the key, or whose key has subkeys of
-    // its own, keeps what it has.
-    ForEachSoundSlot([&](HKEY appKey, const wchar_t* event) {
-        RegDeleteKeyW(appKey, scheme_paths::Join(event, schemeKey).c_str());
+    // Tried in every slot; a key with subkeys of its own stays and is reported.
+    ForEachSoundSlot([&](HKEY appKey, const wchar_t* app, const wchar_t* event) {
+        const std::wstring subkey = scheme_paths::Join(event, schemeKey);
+        const LONG status = RegDeleteKeyW(appKey, subkey.c_str());
+        if (!registry::IsAbsent(status))
+            report.Count(status, [&] { return scheme_paths::Join(scheme_paths::App(app), subkey); });
     });
+    return report;
 }
 
-void SchemeStore::RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const
+ChangeReport SchemeStore::RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const
 {
-    const UniqueRegKey entry = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey));
-    registry::WriteString(entry.get(), nullptr, REG_SZ, newDisplayName);
+    ChangeReport report;
+    const std::wstring path = scheme_paths::NamesEntry(schemeKey);
+    // Opened, never created: a scheme that is gone stays gone.
+    const registry::Key entry = IsSchemeKeyName(schemeKey) ? registry::OpenKey(HKEY_CURRENT_USER, path, KEY_SET_VALUE)
+                                                           : registry::Key{UniqueRegKey(), ERROR_INVALID_NAME};
+    report.Count(entry ? registry::WriteString(entry.get(), nullptr, REG_SZ, newDisplayName) : entry.error,
+                 [&] { return path; });
+    return report;
 }
 
-void SchemeStore::ListSchemes(const SchemeVisitor& visit) const
+SchemeListing SchemeStore::ListSchemes() const
 {
-    const std::wstring currentScheme = ReadCurrentScheme();
+    SchemeListing listing;
+    listing.currentScheme = ReadCurrentScheme();
     EnumerateSchemeKeys([&](DWORD index, const std::wstring& schemeKey) {
-        visit(currentScheme, index, schemeKey, ReadDisplayName(schemeKey));
+        listing.schemes.push_back(
+            SchemeEntry{index, schemeKey, ReadDisplayName(schemeKey), NamesEqual(schemeKey, listing.currentScheme)});
     });
+    return listing;
 }

@@ -31,6 +31,17 @@ bool IsSilentScheme(const std::wstring& schemeKey)
     return NamesEqual(schemeKey, scheme_paths::kSilentScheme);
 }
 
+bool IsUnsavedScheme(const std::wstring& schemeKey)
+{
+    return NamesEqual(schemeKey, L".current");
+}
+
+bool IsSchemeKeyName(const std::wstring& schemeKey)
+{
+    return !schemeKey.empty() && schemeKey.size() < registry::kSubkeyNameCapacity &&
+           schemeKey.find(L'\\') == std::wstring::npos;
+}
+
 std::wstring DisplayNameFromStoredValue(const std::wstring& storedValue)
 {
     for (const DisplayRule& rule : kDisplayRules) {
@@ -44,14 +55,15 @@ std::wstring SchemeStore::ReadCurrentScheme() const
 {
     // A missing current scheme reads as empty: muting then saves the sounds in
     // use before it changes anything, as it does for unsaved sounds.
-    const UniqueRegKey schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes);
+    const registry::Key schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes);
     return registry::ReadString(schemes.get(), nullptr).value_or(std::wstring());
 }
 
-void SchemeStore::SetCurrentScheme(const std::wstring& schemeKey) const
+LONG SchemeStore::SetCurrentScheme(const std::wstring& schemeKey) const
 {
-    const UniqueRegKey schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes);
-    registry::WriteString(schemes.get(), nullptr, REG_SZ, schemeKey);
+    // Opened, never created.
+    const registry::Key schemes = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kSchemes, KEY_SET_VALUE);
+    return schemes ? registry::WriteString(schemes.get(), nullptr, REG_SZ, schemeKey) : schemes.error;
 }
 
 bool SchemeStore::IsSoundOn() const
@@ -61,12 +73,13 @@ bool SchemeStore::IsSoundOn() const
 
 bool SchemeStore::SchemeExists(const std::wstring& schemeKey) const
 {
-    return static_cast<bool>(registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey)));
+    return IsSchemeKeyName(schemeKey) &&
+           static_cast<bool>(registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey)));
 }
 
 std::optional<std::wstring> SchemeStore::SchemeKeyAt(DWORD index) const
 {
-    const UniqueRegKey names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
+    const registry::Key names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
     if (!names)
         return std::nullopt;
     wchar_t name[registry::kSubkeyNameCapacity];
@@ -79,7 +92,7 @@ std::optional<std::wstring> SchemeStore::SchemeKeyAt(DWORD index) const
 
 std::optional<std::wstring> SchemeStore::ReadDefaultValue(const std::wstring& keyPath) const
 {
-    const UniqueRegKey key = registry::OpenKey(HKEY_CURRENT_USER, keyPath);
+    const registry::Key key = registry::OpenKey(HKEY_CURRENT_USER, keyPath);
     return registry::ReadString(key.get(), nullptr);
 }
 
@@ -93,6 +106,6 @@ std::wstring SchemeStore::ReadDisplayName(const std::wstring& schemeKey) const
 
 void SchemeStore::EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const
 {
-    const UniqueRegKey names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
+    const registry::Key names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
     registry::WalkSubkeys(names.get(), [&](DWORD index, const wchar_t* schemeKey) { visit(index, schemeKey); });
 }

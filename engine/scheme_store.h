@@ -6,6 +6,32 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "engine/change_report.h"
+
+class SoundSlots;
+
+// The program's own settings key, below HKEY_CURRENT_USER.
+inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Quillfen\\Hushlark";
+
+// One scheme as the user's two lists show it.
+struct SchemeEntry {
+    // The enumeration index below Names, which SchemeKeyAt takes back as long
+    // as the schemes do not change.
+    DWORD index = 0;
+    std::wstring key;
+    std::wstring shownName;
+    // The key equals the current scheme, letter case ignored.
+    bool isCurrent = false;
+};
+
+// Every scheme in enumeration order, with the current scheme as read once
+// before the walk.
+struct SchemeListing {
+    std::wstring currentScheme;
+    std::vector<SchemeEntry> schemes;
+};
 
 // The sound-scheme engine. Windows keeps the per-user sound-event data below
 // HKEY_CURRENT_USER\AppEvents\Schemes:
@@ -18,18 +44,15 @@
 //
 // A SchemeStore holds no state: every operation reads or writes the registry
 // afresh, so changes made by other programs are seen at the next call, and any
-// number of stores may be used interchangeably.
+// number of stores may be used interchangeably. Operations that write answer
+// the Win32 result or a ChangeReport; none of them shows anything.
 class SchemeStore {
 public:
-    // Visitors of the scheme walks. `index` is the enumeration index below
-    // Names, which SchemeKeyAt takes back as long as the schemes do not change.
     using SchemeKeyVisitor = std::function<void(DWORD index, const std::wstring& schemeKey)>;
-    using SchemeVisitor = std::function<void(const std::wstring& currentScheme, DWORD index,
-                                             const std::wstring& schemeKey, const std::wstring& displayName)>;
 
     // Store access.
     std::wstring ReadCurrentScheme() const;
-    void SetCurrentScheme(const std::wstring& schemeKey) const;
+    LONG SetCurrentScheme(const std::wstring& schemeKey) const;
     bool IsSoundOn() const;
     bool SchemeExists(const std::wstring& schemeKey) const;
     std::optional<std::wstring> SchemeKeyAt(DWORD index) const;
@@ -37,37 +60,32 @@ public:
     std::wstring ReadDisplayName(const std::wstring& schemeKey) const;
     void EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const;
 
-    // Copies the scheme's sounds into every sound slot and makes it current.
-    void ApplyScheme(const std::wstring& schemeKey) const;
+    // The scheme whose values applying `schemeKey` copies: the key itself,
+    // unless it has no stored display value or one of "no sounds", which apply
+    // as the silent scheme.
+    std::wstring SourceSchemeKey(const std::wstring& schemeKey) const;
 
-    // Scheme maintenance.
-    void SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const;
+    // Copies the scheme's sounds into every sound slot, then makes it the
+    // current scheme. The second form writes through slots already read.
+    ChangeReport ApplyScheme(const std::wstring& schemeKey) const;
+    ChangeReport ApplyScheme(const SoundSlots& slots, const std::wstring& schemeKey) const;
+
+    // Scheme maintenance. The snapshot is all or nothing (see SoundSlots::SaveAs).
+    ChangeReport SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const;
     std::wstring FindFreeSchemeKey() const;
     std::wstring MakeSnapshotDisplayName(const std::wstring& schemeKey) const;
-    void DeleteScheme(const std::wstring& schemeKey) const;
-    void RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
-    void ListSchemes(const SchemeVisitor& visit) const;
-
-    // The two listings the user sees: the tray menu's "Change Scheme" submenu
-    // and the Options dialog's scheme list (defined beside their users).
-    void FillSchemeMenu(HMENU submenu) const;
-    void FillSchemeList(HWND listBox) const;
+    ChangeReport DeleteScheme(const std::wstring& schemeKey) const;
+    ChangeReport RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
+    SchemeListing ListSchemes() const;
 
     // Program settings below HKEY_CURRENT_USER\Software\Quillfen\Hushlark.
     std::optional<std::wstring> ReadLastSound() const;
-    void WriteLastSound(const std::wstring& schemeKey) const;
+    LONG WriteLastSound(const std::wstring& schemeKey) const;
     std::optional<std::wstring> ReadDefaultScheme() const;
-    void WriteDefaultScheme(const std::wstring& schemeKey) const;
+    LONG WriteDefaultScheme(const std::wstring& schemeKey) const;
     // -1 when the settings key cannot be opened, 0 when the value is absent.
     std::int32_t ReadKeepDefault() const;
-    void WriteKeepDefault(DWORD value) const;
-
-    // Mute control: silence every sound (saving unsaved sounds first), bring
-    // back the scheme that was current before, and keep the scheme the program
-    // applied last from being changed behind its back.
-    void Mute() const;
-    void Unmute() const;
-    void GuardDefaultScheme() const;
+    LONG WriteKeepDefault(DWORD value) const;
 };
 
 // The display name of a snapshot scheme saved on the given UTC date, for
@@ -83,3 +101,11 @@ bool NamesEqual(const std::wstring& left, const std::wstring& right);
 
 // The silent scheme, in any letter case.
 bool IsSilentScheme(const std::wstring& schemeKey);
+
+// ".current", in any letter case: the sounds in use are saved under no scheme.
+bool IsUnsavedScheme(const std::wstring& schemeKey);
+
+// Whether a text can name a scheme at all: not empty, and one key name (no
+// backslash) that fits a subkey name. Values read from the registry that fail
+// this are never used as a path.
+bool IsSchemeKeyName(const std::wstring& schemeKey);

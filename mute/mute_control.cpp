@@ -1,47 +1,112 @@
-#include "engine/scheme_store.h"
+#include "mute/mute_control.h"
 
-#include <string>
 #include <utility>
 
 #include "engine/scheme_paths.h"
+#include "engine/sound_slots.h"
 
-void SchemeStore::Mute() const
+namespace {
+
+// Saves the sounds in use as a new scheme unless the current scheme would give
+// every one of them back. Sounds saved under no scheme (".current") or a
+// missing current scheme are always saved. NotSaved when the save failed.
+SoundChange SaveSoundsNoSchemeHolds(const SchemeStore& store, const SoundSlots& slots,
+                                    const std::wstring& currentScheme)
 {
-    std::wstring rememberedKey = ReadCurrentScheme();
+    SoundChange change;
+    const bool unsaved = currentScheme.empty() || IsUnsavedScheme(currentScheme);
+    if (!unsaved && slots.AllComeBackFrom(store.SourceSchemeKey(currentScheme)))
+        return change;
 
-    // Sounds not saved under any scheme are saved before a single slot changes.
-    if (rememberedKey.empty() || NamesEqual(rememberedKey, L".current")) {
-        std::wstring newKey = FindFreeSchemeKey();
-        SnapshotCurrentSounds(newKey, MakeSnapshotDisplayName(newKey));
-        rememberedKey = std::move(newKey);
+    std::wstring schemeKey = store.FindFreeSchemeKey();
+    change.report = slots.SaveAs(schemeKey, store.MakeSnapshotDisplayName(schemeKey));
+    if (change.report.Ok())
+        change.savedScheme = std::move(schemeKey);
+    else
+        change.result = SoundChange::Result::NotSaved;
+    return change;
+}
+
+// The last step of every change: writes the scheme through the slots, makes
+// it current and records it as the scheme the program applied last.
+SoundChange ApplyAndRecord(const SchemeStore& store, const SoundSlots& slots, const std::wstring& schemeKey,
+                           SoundChange change)
+{
+    change.report = store.ApplyScheme(slots, schemeKey);
+    change.report.Count(store.WriteDefaultScheme(schemeKey), [] { return std::wstring(kSettingsKeyPath); });
+    change.result = change.report.Ok() ? SoundChange::Result::Done : SoundChange::Result::PartlyDone;
+    return change;
+}
+
+} // namespace
+
+SoundChange Mute(const SchemeStore& store)
+{
+    const std::wstring currentScheme = store.ReadCurrentScheme();
+    // Muting again would remember the silent scheme and forget the one to
+    // come back to.
+    if (IsSilentScheme(currentScheme))
+        return SoundChange();
+
+    const SoundSlots slots = SoundSlots::Read();
+    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, currentScheme);
+    if (change.result == SoundChange::Result::NotSaved)
+        return change;
+
+    // Remembered before the current scheme is switched and any slot emptied;
+    // without it there would be nothing to come back to.
+    const LONG remembered = store.WriteLastSound(change.savedScheme.value_or(currentScheme));
+    if (remembered != ERROR_SUCCESS) {
+        if (change.savedScheme)
+            store.DeleteScheme(*change.savedScheme);
+        change = SoundChange{SoundChange::Result::NotSaved};
+        change.report.Count(remembered, [] { return std::wstring(kSettingsKeyPath); });
+        return change;
     }
-
-    // Remembered before the current scheme is switched and any slot emptied.
-    WriteLastSound(rememberedKey);
-    SetCurrentScheme(scheme_paths::kSilentScheme);
-    ApplyScheme(scheme_paths::kSilentScheme);
+    return ApplyAndRecord(store, slots, scheme_paths::kSilentScheme, std::move(change));
 }
 
-void SchemeStore::Unmute() const
+SoundChange Unmute(const SchemeStore& store)
 {
+    if (store.IsSoundOn())
+        return SoundChange();
     // An empty name left by another program would make an empty key current
-    // and silence every slot; it falls back like an absent one.
-    std::wstring schemeKey = ReadLastSound().value_or(L"");
-    if (schemeKey.empty() || IsSilentScheme(schemeKey))
+    // and silence every slot, and a deleted scheme would apply as silence: both
+    // fall back like an absent one.
+    std::wstring schemeKey = store.ReadLastSound().value_or(L"");
+    if (IsSilentScheme(schemeKey) || !store.SchemeExists(schemeKey))
         schemeKey = scheme_paths::kDefaultScheme;
-    SetCurrentScheme(schemeKey);
-    ApplyScheme(schemeKey);
+    return ChangeScheme(store, schemeKey);
 }
 
-void SchemeStore::GuardDefaultScheme() const
+SoundChange ChangeScheme(const SchemeStore& store, const std::wstring& schemeKey)
 {
-    // Runs twice a second: the usual path is two short reads and no write.
-    const std::wstring currentScheme = ReadCurrentScheme();
-    const std::optional<std::wstring> defaultScheme = ReadDefaultScheme();
+    const SoundSlots slots = SoundSlots::Read();
+    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, store.ReadCurrentScheme());
+    if (change.result == SoundChange::Result::NotSaved)
+        return change;
+    return ApplyAndRecord(store, slots, schemeKey, std::move(change));
+}
+
+void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
+{
+    // The usual path: two short reads and no write.
+    const std::wstring currentScheme = store.ReadCurrentScheme();
+    const std::optional<std::wstring> defaultScheme = store.ReadDefaultScheme();
     if (!defaultScheme) {
-        WriteDefaultScheme(currentScheme);
+        store.WriteDefaultScheme(currentScheme);
         return;
     }
-    if (!NamesEqual(currentScheme, *defaultScheme) && ReadKeepDefault() != 0)
-        ApplyScheme(*defaultScheme);
+    if (heldAfterFailure_ && *heldAfterFailure_ != currentScheme)
+        heldAfterFailure_.reset();
+    if (NamesEqual(currentScheme, *defaultScheme) || heldAfterFailure_ || store.ReadKeepDefault() == 0)
+        return;
+
+    // Nothing that would silence every slot or name no scheme is applied.
+    if (IsUnsavedScheme(*defaultScheme) || !store.SchemeExists(*defaultScheme))
+        return;
+    // A failure is not shown from a timer tick, and the tick does not try again
+    // twice a second while the current scheme stays the same.
+    if (ChangeScheme(store, *defaultScheme).result != SoundChange::Result::Done)
+        heldAfterFailure_ = currentScheme;
 }

@@ -5,21 +5,26 @@
 // written afresh on every call. Nothing here creates the key except a write.
 namespace {
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Quillfen\\Hushlark";
 constexpr wchar_t kLastSound[] = L"LastSound";
 constexpr wchar_t kDefaultScheme[] = L"DefaultScheme";
 constexpr wchar_t kKeepDefault[] = L"KeepDefault";
 
 std::optional<std::wstring> ReadSetting(const wchar_t* valueName)
 {
-    const UniqueRegKey settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath);
     return registry::ReadString(settings.get(), valueName);
 }
 
-void WriteSetting(const wchar_t* valueName, const std::wstring& text)
+// The key is created with its first write.
+registry::Key OpenForWriting()
 {
-    const UniqueRegKey settings = registry::CreateKey(HKEY_CURRENT_USER, kSettingsKey);
-    registry::WriteString(settings.get(), valueName, REG_SZ, text);
+    return registry::CreateKey(HKEY_CURRENT_USER, kSettingsKeyPath, KEY_SET_VALUE);
+}
+
+LONG WriteSetting(const wchar_t* valueName, const std::wstring& text)
+{
+    const registry::Key settings = OpenForWriting();
+    return settings ? registry::WriteString(settings.get(), valueName, REG_SZ, text) : settings.error;
 }
 
 } // namespace
@@ -29,9 +34,9 @@ std::optional<std::wstring> SchemeStore::ReadLastSound() const
     return ReadSetting(kLastSound);
 }
 
-void SchemeStore::WriteLastSound(const std::wstring& schemeKey) const
+LONG SchemeStore::WriteLastSound(const std::wstring& schemeKey) const
 {
-    WriteSetting(kLastSound, schemeKey);
+    return WriteSetting(kLastSound, schemeKey);
 }
 
 std::optional<std::wstring> SchemeStore::ReadDefaultScheme() const
@@ -39,14 +44,14 @@ std::optional<std::wstring> SchemeStore::ReadDefaultScheme() const
     return ReadSetting(kDefaultScheme);
 }
 
-void SchemeStore::WriteDefaultScheme(const std::wstring& schemeKey) const
+LONG SchemeStore::WriteDefaultScheme(const std::wstring& schemeKey) const
 {
-    WriteSetting(kDefaultScheme, schemeKey);
+    return WriteSetting(kDefaultScheme, schemeKey);
 }
 
 std::int32_t SchemeStore::ReadKeepDefault() const
 {
-    const UniqueRegKey settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKey);
+    const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath);
     if (!settings)
         return -1;
     // Only a four-byte value is taken; anything else another program left here
@@ -60,8 +65,9 @@ std::int32_t SchemeStore::ReadKeepDefault() const
     return static_cast<std::int32_t>(value);
 }
 
-void SchemeStore::WriteKeepDefault(DWORD value) const
+LONG SchemeStore::WriteKeepDefault(DWORD value) const
 {
-    const UniqueRegKey settings = registry::CreateKey(HKEY_CURRENT_USER, kSettingsKey);
-    registry::WriteBytes(settings.get(), kKeepDefault, REG_DWORD, &value, sizeof(value));
+    const registry::Key settings = OpenForWriting();
+    return settings ? registry::WriteBytes(settings.get(), kKeepDefault, REG_DWORD, &value, sizeof(value))
+                    : settings.error;
 }

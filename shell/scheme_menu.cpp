@@ -1,19 +1,29 @@
-#include "engine/scheme_store.h"
+#include "shell/scheme_menu.h"
+
 #include "resources/resource.h"
 
-void SchemeStore::FillSchemeMenu(HMENU submenu) const
+void FillSchemeMenu(HMENU submenu, const SchemeListing& listing)
 {
-    ListSchemes([&](const std::wstring& currentScheme, DWORD index, const std::wstring& schemeKey,
-                    const std::wstring& displayName) {
+    for (const SchemeEntry& scheme : listing.schemes) {
         // The id carries the enumeration index; one that would reach the
         // program's own command ids cannot be told apart and is left out.
-        const DWORD commandId = IDM_SCHEME_BASE + index;
-        if (index >= IDM_SOUNDS_ON - IDM_SCHEME_BASE)
-            return;
+        if (scheme.index >= IDM_SOUNDS_ON - IDM_SCHEME_BASE)
+            continue;
         // Exact comparison: a current scheme that differs in letter case
         // checks no item.
-        const UINT checked = schemeKey == currentScheme ? MF_CHECKED : MF_UNCHECKED;
-        InsertMenuW(submenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING | checked, commandId,
-                    displayName.c_str());
-    });
+        const UINT checked = scheme.key == listing.currentScheme ? MF_CHECKED : MF_UNCHECKED;
+        InsertMenuW(submenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING | checked, IDM_SCHEME_BASE + scheme.index,
+                    scheme.shownName.c_str());
+    }
+}
+
+const SchemeEntry* SchemeForCommand(const SchemeListing& listing, UINT commandId)
+{
+    if (commandId < IDM_SCHEME_BASE || commandId >= IDM_SOUNDS_ON)
+        return nullptr;
+    for (const SchemeEntry& scheme : listing.schemes) {
+        if (scheme.index == commandId - IDM_SCHEME_BASE)
+            return &scheme;
+    }
+    return nullptr;
 }

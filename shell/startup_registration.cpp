@@ -16,13 +16,13 @@ bool RunValueExists(HKEY runKey)
 
 bool IsLaunchOnStartupOn()
 {
-    const UniqueRegKey runKey = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
+    const registry::Key runKey = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
     return RunValueExists(runKey.get());
 }
 
 void ToggleLaunchOnStartup()
 {
-    const UniqueRegKey runKey = registry::CreateKey(HKEY_CURRENT_USER, kRunKey);
+    const registry::Key runKey = registry::CreateKey(HKEY_CURRENT_USER, kRunKey);
     if (RunValueExists(runKey.get()))
         RegDeleteValueW(runKey.get(), kRunValue);
     else

@@ -52,7 +52,7 @@ void TrayController::RefreshTrayIcon()
     // The state is read before the guard acts: when the guard puts the scheme
     // back, the icon follows on the next tick.
     SetSoundState(store.IsSoundOn());
-    store.GuardDefaultScheme();
+    guard.GuardDefaultScheme(store);
     Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
 }
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "engine/scheme_store.h"
+#include "mute/mute_control.h"
 #include "shell/win_handles.h"
 
 // The tray icon's identity and the message its mouse activity arrives as.
@@ -33,12 +34,15 @@ public:
     // message loop.
     void RemoveTrayIcon();
 
-    // The popup menu and its commands.
+    // The popup menu and its commands. The menu may run a message loop that
+    // destroys the window, and this controller with it.
     void ShowMenu();
     LRESULT OnCommand(WORD commandId, WORD notificationCode, LPARAM lParam);
 
     // Sets the icon and tip for the sound state (not yet sent to the shell).
     void SetSoundState(bool soundOn);
+    // Sets them for the state the registry holds now and sends them.
+    void ShowSoundState();
 
     HWND window;
     HINSTANCE instance;
@@ -47,4 +51,8 @@ public:
     UniqueIcon onIcon;
     UniqueIcon offIcon;
     SchemeStore store;
+    SchemeGuard guard;
+    // The schemes the "Change Scheme" submenu was last filled from: a scheme
+    // command applies the key the user saw, whatever changed since.
+    SchemeListing menuSchemes;
 };

@@ -1,6 +1,8 @@
+#include "dialogs/failure_message.h"
 #include "dialogs/options_dialog.h"
 #include "menuskin/menu_skin.h"
 #include "resources/resource.h"
+#include "shell/scheme_menu.h"
 #include "shell/startup_registration.h"
 #include "shell/tray_controller.h"
 
@@ -28,9 +30,10 @@ void TrayController::ShowMenu()
     AppendItem(menu.get(), MF_BYPOSITION | (soundOn ? MF_DISABLED : 0), IDM_SOUNDS_ON, L"Turn Sounds O&n");
     AppendItem(menu.get(), MF_BYPOSITION | (soundOn ? 0 : MF_DISABLED), IDM_SOUNDS_OFF, L"Turn Sounds O&ff");
 
+    menuSchemes = store.ListSchemes();
     UniqueMenu schemes(CreatePopupMenu());
     if (schemes)
-        store.FillSchemeMenu(schemes.get());
+        FillSchemeMenu(schemes.get(), menuSchemes);
     // The menu owns the submenu from here and destroys it with itself.
     AppendItem(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(schemes.release()), L"Change Scheme");
 
@@ -43,49 +46,63 @@ void TrayController::ShowMenu()
 
     // The owner must be in the foreground, or the menu does not close when the
     // user clicks elsewhere. The popup is never made the window's own menu.
-    SetForegroundWindow(window);
+    const HWND owner = window;
+    SetForegroundWindow(owner);
 
+    // The skin and the menu are locals: they outlive the tracking even when
+    // the window, and this controller with it, is destroyed meanwhile (a
+    // WM_CLOSE from outside). From the call on, only locals are touched.
     MenuSkin skin;
-    skin.Attach(window, menu.get());
-    TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, window, nullptr);
+    skin.Attach(owner, menu.get());
+    TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, owner, nullptr);
     // The skin walks the menu: off before the menu is destroyed.
     skin.Detach();
 
     // Lets the menu open reliably the next time the icon is clicked.
-    PostMessageW(window, WM_NULL, 0, 0);
+    if (IsWindow(owner))
+        PostMessageW(owner, WM_NULL, 0, 0);
+}
+
+void TrayController::ShowSoundState()
+{
+    SetSoundState(store.IsSoundOn());
+    Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
 }
 
 LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
 {
+    // A box that reports a failure runs a message loop that may destroy the
+    // window and this controller: it comes last, with locals only.
+    const HWND owner = window;
+    std::wstring failure;
     switch (commandId) {
     case IDM_SOUNDS_ON:
-        store.Unmute();
-        SetSoundState(true);
-        Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
+        failure = FailureMessage(Unmute(store));
+        ShowSoundState();
         break;
     case IDM_SOUNDS_OFF:
-        store.Mute();
-        SetSoundState(false);
-        Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
+        failure = FailureMessage(Mute(store));
+        ShowSoundState();
         break;
     case IDM_EXIT:
-        DestroyWindow(window);
+        DestroyWindow(owner);
         break;
     case IDM_LAUNCH_ON_STARTUP:
         ToggleLaunchOnStartup();
         break;
     case IDM_OPTIONS:
-        RunOptionsDialog(window, instance);
+        RunOptionsDialog(owner, instance);
         break;
     default:
-        // A scheme of "Change Scheme"; the icon follows at the next tick. When
-        // the schemes changed while the menu was open, the index may name no
-        // scheme any more, and then nothing is applied.
-        if (commandId >= IDM_SCHEME_BASE) {
-            if (const std::optional<std::wstring> schemeKey = store.SchemeKeyAt(commandId - IDM_SCHEME_BASE))
-                store.ApplyScheme(*schemeKey);
+        // A scheme of "Change Scheme", as the user saw it when the menu was
+        // built; the icon follows at the next tick. A scheme deleted since is
+        // not applied: it would silence every slot.
+        if (const SchemeEntry* scheme = SchemeForCommand(menuSchemes, commandId)) {
+            if (store.SchemeExists(scheme->key))
+                failure = FailureMessage(ChangeScheme(store, scheme->key));
         }
         break;
     }
+    ShowFailure(owner, failure);
     return 1;
 }

@@ -293,7 +293,7 @@ TEST(RenameDialog, OpensWithTheWholeNameSelectedAndHandsBackTheWholeNewOne)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // Opened the way the Options dialog opens it, on a thread of its own.
-        RenameRequest request{c.shown, std::nullopt};
+        RenameRequest request{L"QuietOffice", c.shown, std::nullopt};
         INT_PTR result = -2;
         ModalDialogThread thread([&] {
             result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME), nullptr, RenameDialogProc,

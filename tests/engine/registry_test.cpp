@@ -32,7 +32,7 @@ TEST_F(RegistryTest, UntrustedValuesReadAsTerminatedTextOrNone)
     };
     for (const Case& c : cases) {
         SetValue(kPath, L"v", c.type, c.bytes);
-        const UniqueRegKey key = registry::OpenKey(HKEY_CURRENT_USER, kPath);
+        const registry::Key key = registry::OpenKey(HKEY_CURRENT_USER, kPath);
         EXPECT_EQ(registry::ReadString(key.get(), L"v"), c.expected) << c.what;
         EXPECT_EQ(registry::ReadString(key.get(), L"absent"), std::nullopt);
     }
@@ -43,7 +43,7 @@ TEST_F(RegistryTest, WalkSkipsANameThatDoesNotFitAndEndsWhenItsParentGoes)
 {
     for (const wchar_t* name : {L"a1", L"b-too-long", L"c1"})
         CreateKey(std::wstring(kPath) + L"\\" + name);
-    const UniqueRegKey parent = registry::OpenKey(HKEY_CURRENT_USER, kPath);
+    const registry::Key parent = registry::OpenKey(HKEY_CURRENT_USER, kPath);
     std::vector<std::pair<DWORD, std::wstring>> visited;
     registry::WalkSubkeys(
         parent.get(), [&](DWORD index, const wchar_t* name) { visited.emplace_back(index, name); }, 3);

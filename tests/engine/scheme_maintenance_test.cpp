@@ -15,23 +15,6 @@ const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
 
 class SchemeMaintenanceTest : public RegistrySandbox {
 protected:
-    // Every key below `path`, to tell what a deletion removed and what it left.
-    static std::set<std::wstring> Keys(const std::wstring& path = L"AppEvents")
-    {
-        std::set<std::wstring> keys;
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return keys;
-        keys.insert(path);
-        wchar_t name[256];
-        for (DWORD i = 0, length = 256;
-             RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, length = 256)
-            keys.merge(Keys(path + L"\\" + name));
-        RegCloseKey(key);
-        return keys;
-    }
-
     void ExpectStored(const std::optional<StoredValue>& value, DWORD type, DWORD byteCount, const std::wstring& text,
                       const std::wstring& what)
     {
@@ -161,11 +144,13 @@ TEST_F(SchemeMaintenanceTest, ListingGivesEverySchemeWithItsEnumerationIndex)
     CreateKey(kNames + L"Bare");
 
     std::map<std::wstring, std::wstring> names;
-    store.ListSchemes([&](const std::wstring& current, DWORD index, const std::wstring& key, const std::wstring& name) {
-        EXPECT_EQ(current, L".current");
-        EXPECT_EQ(store.SchemeKeyAt(index), key);
-        names[key] = name;
-    });
+    const SchemeListing listing = store.ListSchemes();
+    EXPECT_EQ(listing.currentScheme, L".current");
+    for (const SchemeEntry& scheme : listing.schemes) {
+        EXPECT_EQ(store.SchemeKeyAt(scheme.index), scheme.key);
+        EXPECT_FALSE(scheme.isCurrent);
+        names[scheme.key] = scheme.shownName;
+    }
     const std::map<std::wstring, std::wstring> expected = {{L".Default", L"Windows Default"},
                                                            {L".None", L"No Sounds"},
                                                            {L"QuietOffice", L"Quiet Office"},

@@ -1,4 +1,4 @@
-#include "engine/scheme_store.h"
+#include "mute/mute_control.h"
 
 #include <map>
 #include <optional>
@@ -52,14 +52,16 @@ protected:
     std::wstring AsteriskSound() const { return SoundsInUse()[L"SystemAsterisk"].value_or(L"(none)"); }
 
     SchemeStore store;
+    SchemeGuard guard;
 };
 
 TEST_F(MuteControlTest, MuteFromASavedSchemeRemembersItAndSavesNothing)
 {
     for (const wchar_t* current : {L".Default", L"QuietOffice"}) {
         Reseed();
-        SetCurrentSchemeValue(current);
-        store.Mute();
+        // The slots play what the scheme gives them: nothing to save.
+        ChangeScheme(store, current);
+        EXPECT_EQ(Mute(store).result, SoundChange::Result::Done) << current;
         EXPECT_EQ(store.ReadLastSound(), current) << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".None") << current;
         EXPECT_EQ(store.ReadDefaultScheme(), L".None") << current;
@@ -78,13 +80,13 @@ TEST_F(MuteControlTest, MuteSavesUnsavedSoundsAndUnmuteRestoresEverySlot)
         SetCurrentSchemeValue(current);
         const auto before = SoundsInUse();
 
-        store.Mute();
+        Mute(store);
         EXPECT_EQ(store.ReadLastSound(), L".Hushlark0") << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".None") << current;
         EXPECT_EQ(store.ReadDisplayName(L".Hushlark0").rfind(L"Hushlark 0 (", 0), 0u) << current;
         ExpectEverySlotSilent(current);
 
-        store.Unmute();
+        Unmute(store);
         EXPECT_EQ(SoundsInUse(), before) << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".Hushlark0") << current;
         EXPECT_EQ(store.ReadDefaultScheme(), L".Hushlark0") << current;
@@ -94,13 +96,13 @@ TEST_F(MuteControlTest, MuteSavesUnsavedSoundsAndUnmuteRestoresEverySlot)
 TEST_F(MuteControlTest, UnmuteTurnsOnTheRememberedSchemeOrDefault)
 {
     // LastSound none: no settings key at all; an empty key would silence every
-    // slot; "Gone" was deleted since: current, but silent (asterisk sound nullptr).
+    // slot, and so would "Gone", deleted since.
     const std::tuple<std::optional<std::wstring>, const wchar_t*, const wchar_t*> cases[] = {
         {std::nullopt, L".Default", kBackground},
         {L".NONE", L".Default", kBackground},
         {L"", L".Default", kBackground},
         {L"QuietOffice", L"QuietOffice", kChimes},
-        {L"Gone", L"Gone", nullptr}};
+        {L"Gone", L".Default", kBackground}};
     for (const auto& [lastSound, scheme, asteriskSound] : cases) {
         Reseed();
         store.ApplyScheme(L".None");
@@ -109,30 +111,28 @@ TEST_F(MuteControlTest, UnmuteTurnsOnTheRememberedSchemeOrDefault)
             store.WriteLastSound(*lastSound);
         SetDefaultText(SlotPath(L".Default", L"SystemAsterisk") + L"\\Gone", L"gone.wav");
 
-        store.Unmute();
+        Unmute(store);
 
         const std::wstring what = lastSound.value_or(L"(none)");
         EXPECT_EQ(store.ReadCurrentScheme(), scheme) << what;
         EXPECT_EQ(store.ReadDefaultScheme(), scheme) << what;
         EXPECT_EQ(store.ReadLastSound(), lastSound) << what;
         EXPECT_TRUE(store.IsSoundOn()) << what;
-        if (asteriskSound)
-            EXPECT_EQ(AsteriskSound(), asteriskSound) << what;
-        else
-            ExpectEverySlotSilent(what);
+        EXPECT_EQ(AsteriskSound(), asteriskSound) << what;
     }
 }
 
-TEST_F(MuteControlTest, MuteTwiceForgetsTheSchemeBeforeTheFirst)
+TEST_F(MuteControlTest, MuteTwiceKeepsTheSchemeToComeBackTo)
 {
     Reseed();
-    SetCurrentSchemeValue(L"QuietOffice");
-    store.Mute();
-    store.Mute();
-    EXPECT_EQ(store.ReadLastSound(), L".None");
-    store.Unmute();
-    EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
-    EXPECT_EQ(AsteriskSound(), kBackground);
+    ASSERT_EQ(ChangeScheme(store, L"QuietOffice").result, SoundChange::Result::Done);
+    EXPECT_EQ(Mute(store).result, SoundChange::Result::Done);
+    EXPECT_EQ(Mute(store).result, SoundChange::Result::Unchanged);
+    EXPECT_EQ(store.ReadLastSound(), L"QuietOffice");
+    EXPECT_EQ(Unmute(store).result, SoundChange::Result::Done);
+    EXPECT_EQ(Unmute(store).result, SoundChange::Result::Unchanged) << "sounds are on already";
+    EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
+    EXPECT_EQ(AsteriskSound(), kChimes);
 }
 
 TEST_F(MuteControlTest, FirstTickRecordsTheCurrentSchemeAndAppliesNothing)
@@ -143,7 +143,7 @@ TEST_F(MuteControlTest, FirstTickRecordsTheCurrentSchemeAndAppliesNothing)
         SetCurrentSchemeValue(L"QuietOffice"); // named current, the slots still play .Default
         if (keepDefault)
             store.WriteKeepDefault(*keepDefault);
-        store.GuardDefaultScheme();
+        guard.GuardDefaultScheme(store);
         const std::wstring what = keepDefault ? std::to_wstring(*keepDefault) : L"absent";
         EXPECT_EQ(store.ReadDefaultScheme(), L"QuietOffice") << what;
         EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice") << what;
@@ -159,7 +159,7 @@ TEST_F(MuteControlTest, GuardPutsTheSchemeBackOnlyWhenKeepDefaultIsOnAndTheNames
     };
     for (const auto& [keepDefault, otherScheme, reapplied] : cases) {
         Reseed();
-        store.Mute();
+        Mute(store);
         store.WriteKeepDefault(keepDefault);
         // ".None" as the program never stores it (unterminated, expandable): a rewrite shows.
         SetValue(kSettingsPath, L"DefaultScheme", REG_EXPAND_SZ, {'.', 0, 'N', 0, 'o', 0, 'n', 0, 'e', 0});
@@ -168,7 +168,7 @@ TEST_F(MuteControlTest, GuardPutsTheSchemeBackOnlyWhenKeepDefaultIsOnAndTheNames
         SetDefaultText(SlotPath(L".Default", L"SystemAsterisk") + L"\\.Current", kBackground, REG_EXPAND_SZ);
 
         for (int tick = 0; tick < 2; ++tick)
-            store.GuardDefaultScheme();
+            guard.GuardDefaultScheme(store);
 
         const std::wstring what = otherScheme + std::to_wstring(keepDefault);
         EXPECT_EQ(store.ReadCurrentScheme(), reapplied ? L".None" : otherScheme) << what;

@@ -1,11 +1,18 @@
+#include <functional>
+#include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/registry.h"
 #include "resources/resource.h"
 #include "shell/main_window.h"
+#include "shell/scheme_menu.h"
 #include "shell/startup_registration.h"
 #include "shell/tray_controller.h"
 #include "shell/win_handles.h"
+#include "tests/support/freed_memory_trap.h"
 #include "tests/support/registry_sandbox.h"
 
 namespace {
@@ -36,6 +43,57 @@ std::vector<MenuRow> ReadMenu(HMENU menu)
     return rows;
 }
 
+// A visible window of the class that this thread shows (parallel tests show
+// windows of the same classes), or null.
+HWND ThisThreadsWindow(const wchar_t* className, const wchar_t* title = nullptr)
+{
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, title)) != nullptr;) {
+        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && IsWindowVisible(w))
+            return w;
+    }
+    return nullptr;
+}
+
+// What to do once a window of this thread is open: menus and message boxes
+// run a loop of their own, which dispatches the timer that does it.
+struct PendingAction {
+    const wchar_t* className = nullptr;
+    const wchar_t* title = nullptr;
+    std::function<void(HWND)> action;
+};
+
+PendingAction& Pending()
+{
+    static PendingAction pending;
+    return pending;
+}
+
+void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const HWND window = ThisThreadsWindow(Pending().className, Pending().title);
+    if (!window)
+        return;
+    KillTimer(nullptr, timer);
+    const std::function<void(HWND)> action = std::move(Pending().action);
+    Pending() = PendingAction();
+    if (action)
+        action(window);
+}
+
+// Runs `call`; `action` runs on the first window of the class (and title)
+// that opens meanwhile. False when none opened.
+bool WhenOpen(const wchar_t* className, const wchar_t* title, std::function<void(HWND)> action,
+              const std::function<void()>& call)
+{
+    Pending() = PendingAction{className, title, std::move(action)};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, RunPendingAction);
+    call();
+    KillTimer(nullptr, timer);
+    const bool opened = !Pending().action;
+    Pending() = PendingAction();
+    return opened;
+}
+
 // The real main window and its controller against the sandboxed registry.
 class TrayMenuTest : public RegistrySandbox {
 protected:
@@ -60,6 +118,31 @@ protected:
     TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
     LRESULT Command(UINT id) { return SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    // Opens the tray menu as a click on the icon does; `whileOpen` runs once
+    // it shows. False when it never showed.
+    bool ShowMenu(std::function<void(HWND menuWindow)> whileOpen = [](HWND) { EndMenu(); })
+    {
+        return WhenOpen(L"#32768", nullptr, std::move(whileOpen),
+                        [this] { SendMessageW(window_, 0x8000, 321, WM_RBUTTONDOWN); });
+    }
+
+    // Runs the command and answers the box titled "Hushlark" that reports a
+    // failure with OK; the box's text, or none when no box opened.
+    std::optional<std::wstring> CommandAnsweringBox(UINT id)
+    {
+        std::optional<std::wstring> text;
+        WhenOpen(
+            L"#32770", L"Hushlark",
+            [&](HWND box) {
+                wchar_t buffer[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, buffer, 1024);
+                text = buffer;
+                SendMessageW(box, WM_COMMAND, IDOK, 0);
+            },
+            [&] { Command(id); });
+        return text;
+    }
 
     DWORD IndexOf(const std::wstring& schemeKey) const
     {
@@ -88,7 +171,7 @@ TEST_F(TrayMenuTest, SchemeSubmenuCarriesIndexIdsAndChecksOnlyTheExactCurrentSch
     for (const auto& [current, checkedText] : cases) {
         SetCurrentSchemeValue(current);
         const UniqueMenu menu(CreatePopupMenu());
-        store.FillSchemeMenu(menu.get());
+        FillSchemeMenu(menu.get(), store.ListSchemes());
         const std::vector<MenuRow> rows = ReadMenu(menu.get());
         ASSERT_EQ(rows.size(), 3u);
         int checkedCount = 0;
@@ -119,9 +202,16 @@ TEST_F(TrayMenuTest, MuteAndUnmuteChangeIconAndTipAtOnce)
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
 }
 
-TEST_F(TrayMenuTest, SchemeChoiceAppliesTheKeyAtItsIndexAndTheIconFollowsAtTheTick)
+TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollowsAtTheTick)
 {
-    Command(IDM_SCHEME_BASE + IndexOf(L"QuietOffice"));
+    ASSERT_TRUE(ShowMenu());
+    const UINT quietOffice = IDM_SCHEME_BASE + IndexOf(L"QuietOffice");
+    // Another program adds a scheme while the menu is open, and it takes the
+    // chosen scheme's place in the enumeration.
+    AddScheme(L"Aardvark", L"Aardvark");
+    ASSERT_NE(IDM_SCHEME_BASE + IndexOf(L"QuietOffice"), quietOffice);
+
+    Command(quietOffice);
     EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\chimes.wav");
 
@@ -133,6 +223,7 @@ TEST_F(TrayMenuTest, SchemeChoiceAppliesTheKeyAtItsIndexAndTheIconFollowsAtTheTi
 
 TEST_F(TrayMenuTest, StaleOrForeignIdsApplyNothing)
 {
+    ASSERT_TRUE(ShowMenu());
     const DWORD last = IndexOf(L"QuietOffice");
     store.DeleteScheme(L"QuietOffice"); // the schemes changed while the menu was open
     for (const UINT id : std::vector<UINT>{IDM_SCHEME_BASE + last, IDM_SCHEME_BASE + 500, 1179, 0, 2, 32774, 65535})
@@ -164,44 +255,13 @@ TEST_F(TrayMenuTest, LaunchOnStartupWritesTheQuotedProgramPathThenDeletesAnyValu
     EXPECT_FALSE(IsLaunchOnStartupOn());
 }
 
-// Looks at the menu while it is tracked, from a timer of the test's thread
-// that the menu's own loop dispatches, then closes it.
+// What the tracked menu looked like, read from inside the menu's loop.
 struct TrackedMenu {
-    bool seen = false;
     std::vector<MenuRow> rows;
     std::vector<MenuRow> submenuRows;
     HMENU windowMenu = nullptr;
     bool subclassed = false;
-    // This test's own window: parallel tests show windows of the same classes.
-    HWND owner = nullptr;
 };
-
-TrackedMenu& Tracked()
-{
-    static TrackedMenu tracked;
-    return tracked;
-}
-
-void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND menuWindow = nullptr;
-    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
-        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && IsWindowVisible(w))
-            menuWindow = w;
-    }
-    if (!menuWindow)
-        return;
-    KillTimer(nullptr, timer);
-    TrackedMenu& tracked = Tracked();
-    tracked.seen = true;
-    tracked.rows = ReadMenu(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
-    if (tracked.rows.size() > 2 && tracked.rows[2].submenu)
-        tracked.submenuRows = ReadMenu(tracked.rows[2].submenu);
-    const HWND owner = tracked.owner;
-    tracked.windowMenu = GetMenu(owner);
-    tracked.subclassed = GetPropW(owner, L"QMR_OriginalProc") != nullptr;
-    EndMenu();
-}
 
 TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
 {
@@ -219,14 +279,16 @@ TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
             Command(IDM_SOUNDS_OFF);
             Command(IDM_LAUNCH_ON_STARTUP);
         }
-        Tracked() = TrackedMenu();
-        Tracked().owner = window_;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookAndClose);
-        SendMessageW(window_, 0x8000, 321, WM_RBUTTONDOWN);
-        KillTimer(nullptr, timer);
-
-        const TrackedMenu& seen = Tracked();
-        ASSERT_TRUE(seen.seen) << "the menu opened";
+        TrackedMenu seen;
+        const bool opened = ShowMenu([&](HWND menuWindow) {
+            seen.rows = ReadMenu(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
+            if (seen.rows.size() > 2 && seen.rows[2].submenu)
+                seen.submenuRows = ReadMenu(seen.rows[2].submenu);
+            seen.windowMenu = GetMenu(window_);
+            seen.subclassed = GetPropW(window_, L"QMR_OriginalProc") != nullptr;
+            EndMenu();
+        });
+        ASSERT_TRUE(opened) << "the menu opened";
         ASSERT_EQ(seen.rows.size(), 8u);
         for (size_t i = 0; i < 8; ++i) {
             const MenuRow& row = seen.rows[i];
@@ -248,6 +310,47 @@ TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
         EXPECT_EQ(GetPropW(window_, L"QMR_OriginalProc"), nullptr) << "the skin is detached afterwards";
         EXPECT_EQ(GetMenu(window_), nullptr);
     }
+}
+
+TEST_F(TrayMenuTest, ClosingTheWindowWhileTheMenuIsOpenTouchesNothingFreed)
+{
+    // A controller made under the trap: once freed, any access to it faults.
+    DestroyWindow(window_);
+    const FreedMemoryTrap trap;
+    window_ = CreateMainWindow(GetModuleHandleW(nullptr));
+    ASSERT_NE(window_, nullptr);
+
+    // What a WM_CLOSE from another program does while the menu is tracked.
+    const bool opened = ShowMenu([this](HWND) {
+        SendMessageW(window_, WM_CLOSE, 0, 0);
+        EndMenu();
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
+{
+    SetCurrentSchemeValue(L".current");
+    MakeSlotVolatile(L"Explorer", L"Navigating");
+    const std::set<std::wstring> keys = Keys();
+    const std::wstring asterisk = SlotSound();
+
+    const std::optional<std::wstring> shown = CommandAnsweringBox(IDM_SOUNDS_OFF);
+    ASSERT_TRUE(shown.has_value()) << "a box reported the failure";
+    EXPECT_EQ(*shown, L"Your current sounds could not be saved, so nothing was changed.\n" +
+                          SlotPath(L"Explorer", L"Navigating") + L"\\.Hushlark0\n" +
+                          registry::ErrorText(ERROR_CHILD_MUST_BE_VOLATILE));
+    EXPECT_EQ(Keys(), keys) << "the partial scheme is gone";
+    EXPECT_EQ(store.ReadCurrentScheme(), L".current");
+    EXPECT_EQ(store.ReadLastSound(), std::nullopt);
+    EXPECT_EQ(SlotSound(), asterisk);
+    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "sound is still on";
+
+    // Nothing failed, nothing is shown.
+    DeleteTree(SlotPath(L"Explorer", L"Navigating"));
+    EXPECT_EQ(CommandAnsweringBox(IDM_SOUNDS_OFF), std::nullopt);
+    EXPECT_FALSE(store.IsSoundOn());
 }
 
 } // namespace

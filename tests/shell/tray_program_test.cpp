@@ -25,7 +25,7 @@ protected:
         if (!InThrowawayPrefix())
             GTEST_SKIP() << "runs only in the end-to-end tests' own Wine prefix";
         CloseLeftoverInstance();
-        SeedDemoProfile(HKEY_CURRENT_USER);
+        ASSERT_TRUE(SeedDemoProfile(HKEY_CURRENT_USER));
     }
 
     // Starts the program and waits for its window and for the icon in the
@@ -77,11 +77,11 @@ protected:
     static std::map<std::wstring, std::wstring> CurrentSounds()
     {
         std::map<std::wstring, std::wstring> sounds;
-        const UniqueRegKey apps = registry::OpenKey(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps");
+        const registry::Key apps = registry::OpenKey(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps");
         registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
-            const UniqueRegKey appKey = registry::OpenKey(apps.get(), app);
+            const registry::Key appKey = registry::OpenKey(apps.get(), app);
             registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
-                const UniqueRegKey current = registry::OpenKey(appKey.get(), std::wstring(event) + L"\\.Current");
+                const registry::Key current = registry::OpenKey(appKey.get(), std::wstring(event) + L"\\.Current");
                 sounds[std::wstring(app) + L"\\" + event] =
                     registry::ReadString(current.get(), nullptr).value_or(L"(none)");
             });

@@ -124,6 +124,64 @@ std::optional<StoredValue> RegistrySandbox::GetValue(const std::wstring& path, c
     return value;
 }
 
+std::set<std::wstring> RegistrySandbox::Keys(const std::wstring& path) const
+{
+    std::set<std::wstring> keys;
+    for (const auto& [name, value] : Contents(path)) {
+        if (name.find(L'|') == std::wstring::npos)
+            keys.insert(name);
+    }
+    return keys;
+}
+
+std::map<std::wstring, StoredValue> RegistrySandbox::Contents(const std::wstring& path) const
+{
+    std::map<std::wstring, StoredValue> contents;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return contents;
+    contents[path] = StoredValue();
+    // Value names may be 16383 characters long, key names 255.
+    std::vector<wchar_t> name(16384);
+    for (DWORD i = 0, length = 16384;
+         RegEnumValueW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 16384) {
+        if (const std::optional<StoredValue> value = GetValue(path, name.data()))
+            contents[path + L"|" + name.data()] = *value;
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0, length = 256;
+         RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256)
+        subkeys.push_back(name.data());
+    RegCloseKey(key);
+    for (const std::wstring& subkey : subkeys)
+        contents.merge(Contents(path + L"\\" + subkey));
+    return contents;
+}
+
+void RegistrySandbox::MakeSlotVolatile(const std::wstring& app, const std::wstring& event)
+{
+    const std::wstring slot = SlotPath(app, event);
+    std::vector<std::pair<std::wstring, std::optional<StoredValue>>> children;
+    for (const std::wstring& key : Keys(slot)) {
+        if (key != slot)
+            children.emplace_back(key, GetValue(key));
+    }
+    DeleteTree(slot);
+    children.emplace(children.begin(), slot, std::nullopt);
+    // Parents come before their children: the paths are sorted.
+    for (const auto& [path, value] : children) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (value)
+            RegSetValueExW(key, nullptr, 0, value->type, value->bytes.data(), value->ByteCount());
+        RegCloseKey(key);
+    }
+}
+
 void RegistrySandbox::SetCurrentSchemeValue(const std::wstring& schemeKey)
 {
     SetDefaultText(L"AppEvents\\Schemes", schemeKey);

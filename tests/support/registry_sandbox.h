@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct StoredValue {
     std::vector<std::uint8_t> bytes;
 
     DWORD ByteCount() const { return static_cast<DWORD>(bytes.size()); }
+    bool operator==(const StoredValue& other) const { return type == other.type && bytes == other.bytes; }
     // The bytes as UTF-16 text, cut at the first NUL.
     std::wstring Text() const;
 };
@@ -47,6 +49,18 @@ protected:
     void SetDword(const std::wstring& path, const wchar_t* name, DWORD value);
 
     std::optional<StoredValue> GetValue(const std::wstring& path, const wchar_t* name = nullptr) const;
+
+    // Every key below `path`, itself included.
+    std::set<std::wstring> Keys(const std::wstring& path = L"AppEvents") const;
+    // Every key below `path` and every value in them, byte for byte: keys as
+    // their path, values as "path|name" ("path|" for the default value).
+    std::map<std::wstring, StoredValue> Contents(const std::wstring& path = L"AppEvents") const;
+
+    // Recreates a sound slot's key and its subkeys as volatile keys with the
+    // same default values: reading and writing them still works, while a new
+    // non-volatile key below the slot (a saved scheme) fails with
+    // ERROR_CHILD_MUST_BE_VOLATILE.
+    void MakeSlotVolatile(const std::wstring& app, const std::wstring& event);
 
     // Sound-scheme data below AppEvents\Schemes.
     void SetCurrentSchemeValue(const std::wstring& schemeKey);

@@ -15,7 +15,9 @@
 
 #include "engine/registry.h"
 #include "engine/scheme_store.h"
+#include "engine/scheme_paths.h"
 #include "engine/unique_handle.h"
+#include "mute/mute_control.h"
 
 namespace {
 
@@ -27,9 +29,9 @@ public:
     ScratchProfile()
     {
         // The parent is opened before the override, which would redirect it too.
-        parent_ = registry::CreateKey(HKEY_CURRENT_USER, kScratchParent);
+        parent_ = registry::CreateKey(HKEY_CURRENT_USER, kScratchParent, KEY_ALL_ACCESS);
         name_ = L"p" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
-        const UniqueRegKey scratch = registry::CreateKey(parent_.get(), name_);
+        const registry::Key scratch = registry::CreateKey(parent_.get(), name_, KEY_ALL_ACCESS);
         active_ = scratch && RegOverridePredefKey(HKEY_CURRENT_USER, scratch.get()) == ERROR_SUCCESS;
     }
     ~ScratchProfile()
@@ -45,7 +47,7 @@ public:
     bool Active() const { return active_; }
 
 private:
-    UniqueRegKey parent_;
+    registry::Key parent_;
     std::wstring name_;
     bool active_ = false;
 };
@@ -85,7 +87,7 @@ double Median(std::vector<double> samples)
 
 void SetText(const std::wstring& path, DWORD type, const std::wstring& text)
 {
-    const UniqueRegKey key = registry::CreateKey(HKEY_CURRENT_USER, path);
+    const registry::Key key = registry::CreateKey(HKEY_CURRENT_USER, path);
     registry::WriteString(key.get(), nullptr, type, text);
 }
 
@@ -110,6 +112,28 @@ void SeedProfile(int apps, int events)
             SetText(path + L"Office", REG_SZ, L"%SystemRoot%\\media\\Office.wav");
         }
     }
+}
+
+// What a checked Mute cannot avoid, and nothing more: the same walk, and per
+// slot one read of .Current, one read of the current scheme's value and one
+// write of .Current. The floor the checked Mute is measured against.
+void MuteFloor(const std::wstring& currentScheme)
+{
+    const registry::Key apps = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kApps);
+    registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
+        const registry::Key appKey = registry::OpenKey(apps.get(), app);
+        registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
+            const registry::Key current = registry::OpenKey(
+                appKey.get(), scheme_paths::Join(event, scheme_paths::kCurrentSlotKey), registry::kReadWrite);
+            const registry::Text sound = registry::ReadText(current.get(), nullptr);
+            static_cast<void>(sound);
+            const registry::Key scheme =
+                registry::OpenKey(appKey.get(), scheme_paths::Join(event, currentScheme), KEY_QUERY_VALUE);
+            const registry::Text given = registry::ReadText(scheme.get(), nullptr);
+            static_cast<void>(given);
+            registry::WriteBytes(current.get(), nullptr, REG_EXPAND_SZ, L"", sizeof(wchar_t));
+        });
+    });
 }
 
 struct Row {
@@ -137,7 +161,7 @@ SizeResult RunSize(int apps, int events)
     const int repeats = slots <= 500 ? 7 : slots <= 3000 ? 5 : 3;
     const SchemeStore store;
 
-    std::vector<double> applyCopy, applySilent, snapshot, remove, muteSaved, muteUnsaved;
+    std::vector<double> applyCopy, applySilent, snapshot, remove, mute, floor, muteSaved, muteUnsaved;
     for (int r = 0; r < repeats; ++r) {
         applyCopy.push_back(TimeOnce([&] { store.ApplyScheme(L"Office"); }));
         applySilent.push_back(TimeOnce([&] { store.ApplyScheme(L".None"); }));
@@ -146,16 +170,22 @@ SizeResult RunSize(int apps, int events)
         snapshot.push_back(TimeOnce([&] { store.SnapshotCurrentSounds(L".Hushlark0", L"Hushlark 0 (1/1/2026)"); }));
         remove.push_back(TimeOnce([&] { store.DeleteScheme(L".Hushlark0"); }));
 
+        // Every sound comes back from the current scheme: nothing to save.
+        mute.push_back(TimeOnce([&] { Mute(store); }));
+        store.ApplyScheme(L".Default");
+        floor.push_back(TimeOnce([&] { MuteFloor(L".Default"); }));
+        store.ApplyScheme(L".Default");
+
         muteSaved.push_back(TimeOnce([&] {
-            store.Mute();
-            store.Unmute();
+            Mute(store);
+            Unmute(store);
         }));
 
         // Unsaved sounds: muting saves them as .Hushlark0 first.
         store.SetCurrentScheme(L".current");
         muteUnsaved.push_back(TimeOnce([&] {
-            store.Mute();
-            store.Unmute();
+            Mute(store);
+            Unmute(store);
         }));
         store.DeleteScheme(L".Hushlark0");
         store.ApplyScheme(L".Default");
@@ -165,10 +195,11 @@ SizeResult RunSize(int apps, int events)
     constexpr int kTicks = 2000;
     store.ApplyScheme(L".Default");
     std::vector<double> guard;
+    SchemeGuard guardian;
     for (int r = 0; r < 3; ++r) {
         guard.push_back(TimeOnce([&] {
                             for (int tick = 0; tick < kTicks; ++tick)
-                                store.GuardDefaultScheme();
+                                guardian.GuardDefaultScheme(store);
                         }) /
                         kTicks);
     }
@@ -178,6 +209,7 @@ SizeResult RunSize(int apps, int events)
     result.rows = {
         {"ApplyScheme (copy a scheme)", Median(applyCopy)}, {"ApplyScheme (.None, silent)", Median(applySilent)},
         {"SnapshotCurrentSounds", Median(snapshot)},        {"DeleteScheme", Median(remove)},
+        {"Mute (checked, nothing to save)", Median(mute)},  {"floor: read 2, write 1 per slot", Median(floor)},
         {"Mute+Unmute (saved scheme)", Median(muteSaved)},  {"Mute+Unmute (unsaved, snapshot)", Median(muteUnsaved)},
     };
     std::printf("  %-34s %12s %12s\n", "operation", "ms per call", "us per slot");
@@ -185,6 +217,7 @@ SizeResult RunSize(int apps, int events)
         std::printf("  %-34s %12.2f %12.2f\n", row.operation, row.secondsPerCall * 1e3,
                     row.secondsPerCall * 1e6 / slots);
     std::printf("  %-34s %12.4f %12s\n", "GuardDefaultScheme, no change", Median(guard) * 1e3, "-");
+    std::printf("  checked Mute / floor: %.2f\n", Median(mute) / Median(floor));
     return result;
 }
 

@@ -142,8 +142,19 @@ void WriteApp(Writer& writer, const wchar_t* app, const wchar_t* label, const Ev
 
 } // namespace
 
-void SeedDemoProfile(HKEY root)
+bool RunsUnderWine()
 {
+    // Wine's ntdll exports its version; Windows' never does.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool SeedDemoProfile(HKEY root)
+{
+    // The seeding deletes the sound-event data first: on a real Windows
+    // account that would wipe the user's own sounds.
+    if (!RunsUnderWine())
+        return false;
     RegDeleteTreeW(root, L"AppEvents\\Schemes");
     RegDeleteTreeW(root, L"Software\\Quillfen\\Hushlark");
 
@@ -157,4 +168,5 @@ void SeedDemoProfile(HKEY root)
     WriteApp(writer, L".Default", L"Windows", kWindowsEvents);
     WriteApp(writer, L"Explorer", L"File Explorer", kExplorerEvents);
     WriteApp(writer, L"sapisvr", L"Speech Recognition", kSpeechEvents);
+    return true;
 }
