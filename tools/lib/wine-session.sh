@@ -70,7 +70,7 @@ hushlark_stop_xvfb() {
 # Waits until three screenshots in a row, 0.15 s apart, are equal: windows that
 # have just been opened are then fully painted. Gives up after about 15 s.
 wait_for_still_screen() {
-    local previous= current still=0 tries
+    local previous='' current still=0 tries
     for ((tries = 0; tries < 100; tries++)); do
         current=$(import -silent -window root rgb:- | md5sum)
         if [ "$current" = "$previous" ]; then
