@@ -2,12 +2,14 @@
 #include "dialogs/rename_dialog.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "dialogs/scheme_list.h"
+#include "engine/registry.h"
 #include "resources/resource.h"
 #include "tests/dialogs/dialog_driver.h"
 #include "tests/support/registry_sandbox.h"
@@ -15,6 +17,8 @@
 namespace {
 
 const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
+constexpr wchar_t kCurrentRefusal[] = L"This is set as your current sound scheme and cannot be deleted. To delete this "
+                                      L"sound scheme, change your sound scheme and try to delete again.";
 
 class OptionsDialogTest : public RegistrySandbox {
 protected:
@@ -96,25 +100,43 @@ protected:
         SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SCHEME_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(List()));
     }
 
-    // Presses Delete and answers the confirmation; `refused`: closes the refusal that follows.
-    bool Delete(int answer, bool refused = false)
+    // Presses Delete and answers the confirmation; `refusal`: the text of the
+    // refusal that follows, which is closed.
+    bool Delete(int answer, const wchar_t* refusal = nullptr, const std::function<void()>& whileAsked = nullptr)
     {
         PostClick(dialog_, IDC_DELETE);
         const HWND box = thread_->WaitForWindow(L"Delete Sound Scheme");
         EXPECT_EQ(InspectMessageBox(box), MessageBoxView(dialog_, L"Are you sure you want to delete this sound scheme?",
                                                          {IDYES, IDNO}, IDNO, LoadIconW(nullptr, IDI_QUESTION)));
+        if (whileAsked)
+            whileAsked();
         bool answered = box && ClickAndWaitUntilGone(box, answer);
-        if (answered && refused) {
-            const HWND refusal = thread_->WaitForWindow(L"Delete Sound Scheme");
-            EXPECT_EQ(InspectMessageBox(refusal),
-                      MessageBoxView(dialog_,
-                                     L"This is set as your current sound scheme and cannot be deleted. To delete "
-                                     L"this sound scheme, change your sound scheme and try to delete again.",
-                                     {IDOK}, IDOK, LoadIconW(nullptr, IDI_HAND)));
-            answered = refusal && ClickAndWaitUntilGone(refusal, IDOK);
+        if (answered && refusal) {
+            const HWND refused = thread_->WaitForWindow(L"Delete Sound Scheme");
+            EXPECT_EQ(InspectMessageBox(refused),
+                      MessageBoxView(dialog_, refusal, {IDOK}, IDOK, LoadIconW(nullptr, IDI_HAND)));
+            answered = refused && ClickAndWaitUntilGone(refused, IDOK);
         }
         SyncWith(dialog_);
         return answered;
+    }
+
+    // Presses Rename, enters the name and expects it refused with `reason`;
+    // the Rename dialog stays open until it is cancelled.
+    bool RenameRefused(const std::wstring& newName, const wchar_t* reason)
+    {
+        PostClick(dialog_, IDC_RENAME);
+        const HWND rename = thread_->WaitForWindow(L"Dialog");
+        SendDlgItemMessageW(rename, IDC_NEW_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(newName.c_str()));
+        PostClick(rename, IDOK);
+        const HWND refused = thread_->WaitForWindow(L"Rename Sound Scheme");
+        EXPECT_EQ(InspectMessageBox(refused),
+                  MessageBoxView(rename, reason, {IDOK}, IDOK, LoadIconW(nullptr, IDI_HAND)));
+        const bool closed = refused && ClickAndWaitUntilGone(refused, IDOK);
+        EXPECT_TRUE(IsWindow(rename)) << "the dialog stays open for another name";
+        const bool cancelled = ClickAndWaitUntilGone(rename, IDCANCEL);
+        SyncWith(dialog_);
+        return closed && cancelled;
     }
 
     // Presses Rename, checks the Rename dialog and enters the name (none: Cancel).
@@ -174,7 +196,7 @@ TEST_F(OptionsDialogTest, OpeningSetTheButtonRuleAndSchemesWithTheSameName)
     // The applied scheme is now the one that cannot be deleted: confirmation,
     // refusal, nothing deleted, and the list rebuilt all the same.
     SelectKey(L"QuietOffice");
-    ASSERT_TRUE(Delete(IDYES, true));
+    ASSERT_TRUE(Delete(IDYES, kCurrentRefusal));
     EXPECT_EQ(Stored(kNames + L"QuietOffice"), L"Quiet Office");
     EXPECT_TRUE(GetSchemeValue(L".Default", L"SystemAsterisk", L"QuietOffice").has_value());
     EXPECT_EQ(State(), state);
@@ -265,6 +287,67 @@ TEST_F(OptionsDialogTest, DeleteRenameAndTheCheckBox)
     PostClick(dialog_, IDOK);
     EXPECT_TRUE(EndsWithZero());
     EXPECT_EQ(Stored(kSettingsPath, L"KeepDefault"), L"dword 1");
+}
+
+TEST_F(OptionsDialogTest, DeleteAndRenameRefuseWhatIsStillNeeded)
+{
+    DeleteTree(kNames + L".Default");
+    CreateKey(kNames + L".Default"); // no display value: listed by its key
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(State(), L".Default*|Aardvark|No Sounds|Quiet Office|Zebra (edit off)");
+
+    // The Windows schemes by key, whatever they are shown as.
+    SetCurrentSchemeValue(L"QuietOffice");
+    SelectKey(L".Default");
+    ASSERT_TRUE(Delete(IDYES, L"Windows Default and No Sounds are part of Windows and cannot be deleted."));
+    EXPECT_TRUE(KeyExists(kNames + L".Default"));
+
+    // Chosen from the tray while the question was open: the registry decides.
+    SelectKey(L"aaa");
+    ASSERT_TRUE(Delete(IDYES, kCurrentRefusal, [this] { SetCurrentSchemeValue(L"aaa"); }));
+    EXPECT_TRUE(KeyExists(kNames + L"aaa"));
+
+    // While sounds are off, the scheme Turn Sounds On brings back stays.
+    SetCurrentSchemeValue(L".None");
+    SetText(kSettingsPath, L"LastSound", L"AAA");
+    SelectKey(L"aaa");
+    ASSERT_TRUE(Delete(IDYES, L"Turn Sounds On will bring back this sound scheme, so it cannot be deleted while "
+                              L"sounds are off."));
+    EXPECT_TRUE(KeyExists(kNames + L"aaa"));
+
+    // Names of the Windows schemes and of other schemes, in any case.
+    SelectKey(L"zzz");
+    ASSERT_TRUE(RenameRefused(L"no sounds", L"This name belongs to a Windows sound scheme."));
+    ASSERT_TRUE(RenameRefused(L"WINDOWS DEFAULT", L"This name belongs to a Windows sound scheme."));
+    ASSERT_TRUE(RenameRefused(L"zebra", L"Another sound scheme already has this name."));
+    EXPECT_EQ(Stored(kNames + L"zzz"), L"Aardvark");
+    SelectKey(L"zzz");
+    ASSERT_TRUE(Rename(L"Aardvark", L"AARDVARK")) << "its own name in another case";
+    EXPECT_EQ(Stored(kNames + L"zzz"), L"AARDVARK");
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
+}
+
+TEST_F(OptionsDialogTest, SetThatCannotSaveTheSoundsInUseChangesNothingAndSaysSo)
+{
+    SetCurrentSchemeValue(L".current");
+    MakeSlotVolatile(L"Explorer", L"Navigating");
+    const auto before = Contents();
+    ASSERT_NE(Open(), nullptr);
+    SelectKey(L"QuietOffice");
+    PostClick(dialog_, IDC_SET);
+    const HWND box = thread_->WaitForWindow(L"Hushlark");
+    EXPECT_EQ(InspectMessageBox(box),
+              MessageBoxView(dialog_,
+                             L"Your current sounds could not be saved, so nothing was changed.\n" +
+                                 SlotPath(L"Explorer", L"Navigating") + L"\\.Hushlark0\n" +
+                                 registry::ErrorText(ERROR_CHILD_MUST_BE_VOLATILE),
+                             {IDOK}, IDOK, LoadIconW(nullptr, IDI_EXCLAMATION)));
+    ASSERT_TRUE(ClickAndWaitUntilGone(box, IDOK));
+    SyncWith(dialog_);
+    EXPECT_EQ(Contents(), before);
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
 }
 
 TEST(RenameDialog, OpensWithTheWholeNameSelectedAndHandsBackTheWholeNewOne)
