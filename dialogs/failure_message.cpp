@@ -1,6 +1,6 @@
 #include "dialogs/failure_message.h"
 
-#include "engine/registry.h"
+#include "win32/registry.h"
 
 namespace {
 

@@ -13,6 +13,9 @@
 
 namespace {
 
+// Stateless: every call reads or writes the registry.
+const ProgramSettings settings;
+
 constexpr wchar_t kDeleteTitle[] = L"Delete Sound Scheme";
 
 HWND SchemeList(HWND dialog)
@@ -37,13 +40,21 @@ void EnableEditButtons(HWND dialog, bool enable)
     EnableWindow(GetDlgItem(dialog, IDC_RENAME), enable);
 }
 
+// Fills the list afresh. No line is selected afterwards, so Delete and
+// Rename wait for one.
+void Refill(HWND dialog, const SchemeStore& store)
+{
+    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    EnableEditButtons(dialog, false);
+}
+
 void OnInitDialog(HWND dialog)
 {
     CentreOnDesktop(dialog);
     const SchemeStore store;
-    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    Refill(dialog, store);
     // Any nonzero value is on, also the -1 of a settings key that cannot be opened.
-    const WPARAM check = store.ReadKeepDefault() != 0 ? BST_CHECKED : BST_UNCHECKED;
+    const WPARAM check = settings.ReadKeepDefault() != 0 ? BST_CHECKED : BST_UNCHECKED;
     SendDlgItemMessageW(dialog, IDC_KEEP_DEFAULT, BM_SETCHECK, check, 0);
 }
 
@@ -79,7 +90,7 @@ const wchar_t* DeleteRefusal(const SchemeStore& store, const std::wstring& schem
     // By key, whatever they are shown as.
     if (NamesEqual(schemeKey, L".Default") || NamesEqual(schemeKey, L".None"))
         return L"Windows Default and No Sounds are part of Windows and cannot be deleted.";
-    if (IsSilentScheme(currentScheme) && NamesEqual(schemeKey, store.ReadLastSound().value_or(L"")))
+    if (IsSilentScheme(currentScheme) && NamesEqual(schemeKey, settings.ReadLastSound().value_or(L"")))
         return L"Turn Sounds On will bring back this sound scheme, so it cannot be deleted while sounds are off.";
     return nullptr;
 }
@@ -98,13 +109,12 @@ void OnDelete(HWND dialog)
             MessageBoxW(dialog, refusal, kDeleteTitle, MB_ICONERROR);
         } else {
             const std::wstring failure = FailureMessage(store.DeleteScheme(entry->schemeKey));
-            FillSchemeList(SchemeList(dialog), store.ListSchemes());
-            EnableEditButtons(dialog, false);
+            Refill(dialog, store);
             ShowFailure(dialog, failure);
             return;
         }
     }
-    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    Refill(dialog, store);
 }
 
 void OnRename(HWND dialog)
@@ -117,7 +127,7 @@ void OnRename(HWND dialog)
         return;
     const SchemeStore store;
     const std::wstring failure = FailureMessage(store.RenameScheme(entry->schemeKey, *newName));
-    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    Refill(dialog, store);
     ShowFailure(dialog, failure);
 }
 
@@ -128,7 +138,7 @@ void OnSet(HWND dialog)
         return;
     const SchemeStore store;
     const std::wstring failure = FailureMessage(ChangeScheme(store, entry->schemeKey));
-    FillSchemeList(SchemeList(dialog), store.ListSchemes());
+    Refill(dialog, store);
     ShowFailure(dialog, failure);
 }
 
@@ -138,7 +148,7 @@ void OnKeepDefaultClicked(HWND dialog, HWND checkBox)
     if (!checkBox)
         checkBox = GetDlgItem(dialog, IDC_KEEP_DEFAULT);
     const bool checked = SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    SchemeStore().WriteKeepDefault(checked ? 1 : 0);
+    settings.WriteKeepDefault(checked ? 1 : 0);
 }
 
 INT_PTR OnCommand(HWND dialog, WORD id, WORD notification, HWND control)

@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
-#include "engine/registry.h"
 #include "engine/scheme_paths.h"
 #include "engine/sound_slots.h"
+#include "win32/registry.h"
 
 namespace {
 

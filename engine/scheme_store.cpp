@@ -1,7 +1,7 @@
 #include "engine/scheme_store.h"
 
-#include "engine/registry.h"
 #include "engine/scheme_paths.h"
+#include "win32/registry.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,9 +10,6 @@
 #include "engine/change_report.h"
 
 class SoundSlots;
-
-// The program's own settings key, below HKEY_CURRENT_USER.
-inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Quillfen\\Hushlark";
 
 // One scheme as the user's two lists show it.
 struct SchemeEntry {
@@ -77,15 +73,6 @@ public:
     ChangeReport DeleteScheme(const std::wstring& schemeKey) const;
     ChangeReport RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
     SchemeListing ListSchemes() const;
-
-    // Program settings below HKEY_CURRENT_USER\Software\Quillfen\Hushlark.
-    std::optional<std::wstring> ReadLastSound() const;
-    LONG WriteLastSound(const std::wstring& schemeKey) const;
-    std::optional<std::wstring> ReadDefaultScheme() const;
-    LONG WriteDefaultScheme(const std::wstring& schemeKey) const;
-    // -1 when the settings key cannot be opened, 0 when the value is absent.
-    std::int32_t ReadKeepDefault() const;
-    LONG WriteKeepDefault(DWORD value) const;
 };
 
 // The display name of a snapshot scheme saved on the given UTC date, for

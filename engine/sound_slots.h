@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/change_report.h"
-#include "engine/registry.h"
 #include "engine/scheme_paths.h"
+#include "win32/registry.h"
 
 // Calls visit(appKey, app, event) for every sound slot Apps\{app}\{event},
 // with the application's key open for reading. Walks skip an index that fails

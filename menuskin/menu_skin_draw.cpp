@@ -3,15 +3,15 @@
 #include <climits>
 #include <string_view>
 
-#include "menuskin/gdi_objects.h"
 #include "menuskin/menu_look.h"
+#include "win32/unique_handle.h"
 
 namespace {
 
 // Every fill gets a brush of its own, deleted as soon as the fill is done.
 void FillSolid(HDC dc, const RECT& area, COLORREF colour)
 {
-    const gdi::UniqueBrush brush(CreateSolidBrush(colour));
+    const UniqueBrush brush(CreateSolidBrush(colour));
     if (brush)
         FillRect(dc, &area, brush.get());
 }
@@ -48,7 +48,7 @@ int MenuSkin::MeasureItem(MEASUREITEMSTRUCT* measure)
 
     // The font is whatever the owner window's device context holds, which need
     // not be the font the menu is later drawn in.
-    const gdi::UniqueWindowDc dc = gdi::GetWindowDc(ownerWindow);
+    const UniqueWindowDc dc = GetWindowDc(ownerWindow);
     if (!dc)
         return 0;
     // All of the text counts: ampersands, the TAB and the right-hand text.
@@ -89,8 +89,10 @@ int MenuSkin::DrawItem(const DRAWITEMSTRUCT* draw)
 
     const int mid = rc.top + (rc.bottom - rc.top) / 2;
     if (item.fType & MFT_SEPARATOR) {
-        // The line is drawn with the device context's current pen; the current
-        // position is put back afterwards.
+        // A black pen, as the device context holds on Windows: the first paint
+        // of a menu can hand over a null pen, which would leave the line
+        // invisible. Pen and current position are put back afterwards.
+        const SelectionGuard pen = SelectInto(dc, GetStockObject(BLACK_PEN));
         POINT previous = {};
         MoveToEx(dc, rc.left + menu_look::kTextInsetLeft, mid, &previous);
         LineTo(dc, rc.right, mid);
@@ -109,8 +111,8 @@ int MenuSkin::DrawItem(const DRAWITEMSTRUCT* draw)
             FillSolid(dc, interior, menu_look::kHighlightInterior);
         }
         if (item.fState & MFS_CHECKED) {
-            const gdi::UniqueBrush black(CreateSolidBrush(menu_look::kCheckDot));
-            const gdi::SelectionGuard selected = gdi::SelectInto(dc, black.get());
+            const UniqueBrush black(CreateSolidBrush(menu_look::kCheckDot));
+            const SelectionGuard selected = SelectInto(dc, black.get());
             const int top = mid - menu_look::kCheckDotSize / 2;
             Ellipse(dc, menu_look::kCheckDotLeft, top, menu_look::kCheckDotLeft + menu_look::kCheckDotSize,
                     top + menu_look::kCheckDotSize);

@@ -7,6 +7,9 @@
 
 namespace {
 
+// Stateless: every call reads or writes the registry.
+const ProgramSettings settings;
+
 // Saves the sounds in use as a new scheme unless the current scheme would give
 // every one of them back. Sounds saved under no scheme (".current") or a
 // missing current scheme are always saved. NotSaved when the save failed.
@@ -33,7 +36,7 @@ SoundChange ApplyAndRecord(const SchemeStore& store, const SoundSlots& slots, co
                            SoundChange change)
 {
     change.report = store.ApplyScheme(slots, schemeKey);
-    change.report.Count(store.WriteDefaultScheme(schemeKey), [] { return std::wstring(kSettingsKeyPath); });
+    change.report.Count(settings.WriteDefaultScheme(schemeKey), [] { return std::wstring(kSettingsKeyPath); });
     change.result = change.report.Ok() ? SoundChange::Result::Done : SoundChange::Result::PartlyDone;
     return change;
 }
@@ -55,7 +58,7 @@ SoundChange Mute(const SchemeStore& store)
 
     // Remembered before the current scheme is switched and any slot emptied;
     // without it there would be nothing to come back to.
-    const LONG remembered = store.WriteLastSound(change.savedScheme.value_or(currentScheme));
+    const LONG remembered = settings.WriteLastSound(change.savedScheme.value_or(currentScheme));
     if (remembered != ERROR_SUCCESS) {
         if (change.savedScheme)
             store.DeleteScheme(*change.savedScheme);
@@ -73,7 +76,7 @@ SoundChange Unmute(const SchemeStore& store)
     // An empty name left by another program would make an empty key current
     // and silence every slot, and a deleted scheme would apply as silence: both
     // fall back like an absent one.
-    std::wstring schemeKey = store.ReadLastSound().value_or(L"");
+    std::wstring schemeKey = settings.ReadLastSound().value_or(L"");
     if (IsSilentScheme(schemeKey) || !store.SchemeExists(schemeKey))
         schemeKey = scheme_paths::kDefaultScheme;
     return ChangeScheme(store, schemeKey);
@@ -92,14 +95,14 @@ void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
 {
     // The usual path: two short reads and no write.
     const std::wstring currentScheme = store.ReadCurrentScheme();
-    const std::optional<std::wstring> defaultScheme = store.ReadDefaultScheme();
+    const std::optional<std::wstring> defaultScheme = settings.ReadDefaultScheme();
     if (!defaultScheme) {
-        store.WriteDefaultScheme(currentScheme);
+        settings.WriteDefaultScheme(currentScheme);
         return;
     }
     if (heldAfterFailure_ && *heldAfterFailure_ != currentScheme)
         heldAfterFailure_.reset();
-    if (NamesEqual(currentScheme, *defaultScheme) || heldAfterFailure_ || store.ReadKeepDefault() == 0)
+    if (NamesEqual(currentScheme, *defaultScheme) || heldAfterFailure_ || settings.ReadKeepDefault() == 0)
         return;
 
     // Nothing that would silence every slot or name no scheme is applied.

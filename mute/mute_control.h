@@ -5,6 +5,7 @@
 
 #include "engine/change_report.h"
 #include "engine/scheme_store.h"
+#include "mute/program_settings.h"
 
 // What an operation that changes the sounds in use did. Before any of them
 // writes a slot, the sounds that the current scheme would not give back are

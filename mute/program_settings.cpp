@@ -1,8 +1,7 @@
-#include "engine/registry.h"
-#include "engine/scheme_store.h"
+#include "mute/program_settings.h"
 
-// The program's own settings: three values below one per-user key, read and
-// written afresh on every call. Nothing here creates the key except a write.
+#include "win32/registry.h"
+
 namespace {
 
 constexpr wchar_t kLastSound[] = L"LastSound";
@@ -29,27 +28,27 @@ LONG WriteSetting(const wchar_t* valueName, const std::wstring& text)
 
 } // namespace
 
-std::optional<std::wstring> SchemeStore::ReadLastSound() const
+std::optional<std::wstring> ProgramSettings::ReadLastSound() const
 {
     return ReadSetting(kLastSound);
 }
 
-LONG SchemeStore::WriteLastSound(const std::wstring& schemeKey) const
+LONG ProgramSettings::WriteLastSound(const std::wstring& schemeKey) const
 {
     return WriteSetting(kLastSound, schemeKey);
 }
 
-std::optional<std::wstring> SchemeStore::ReadDefaultScheme() const
+std::optional<std::wstring> ProgramSettings::ReadDefaultScheme() const
 {
     return ReadSetting(kDefaultScheme);
 }
 
-LONG SchemeStore::WriteDefaultScheme(const std::wstring& schemeKey) const
+LONG ProgramSettings::WriteDefaultScheme(const std::wstring& schemeKey) const
 {
     return WriteSetting(kDefaultScheme, schemeKey);
 }
 
-std::int32_t SchemeStore::ReadKeepDefault() const
+std::int32_t ProgramSettings::ReadKeepDefault() const
 {
     const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath);
     if (!settings)
@@ -65,7 +64,7 @@ std::int32_t SchemeStore::ReadKeepDefault() const
     return static_cast<std::int32_t>(value);
 }
 
-LONG SchemeStore::WriteKeepDefault(DWORD value) const
+LONG ProgramSettings::WriteKeepDefault(DWORD value) const
 {
     const registry::Key settings = OpenForWriting();
     return settings ? registry::WriteBytes(settings.get(), kKeepDefault, REG_DWORD, &value, sizeof(value))

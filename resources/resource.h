@@ -1,6 +1,8 @@
 #pragma once
 
-// Resource and control identifiers of Hushlark.exe (shared with the .rc files).
+// The program's identifiers in one place: resources and controls (shared with
+// the .rc files), menu commands, and what other processes find the running
+// program by (the demo's remote control and the tests use them too).
 
 // Icon groups: sounds muted, sounds on.
 #define IDI_SOUND_OFF 108
@@ -27,3 +29,15 @@
 #define IDM_EXIT 32771
 #define IDM_LAUNCH_ON_STARTUP 32772
 #define IDM_OPTIONS 32773
+
+#ifndef RC_INVOKED
+#include <windows.h>
+
+// The hidden main window, found by its class.
+inline constexpr wchar_t kMainWindowClass[] = L"Hushlark_Window";
+inline constexpr wchar_t kMainWindowTitle[] = L"Hushlark by Quillfen";
+
+// The tray icon's identity and the message its mouse activity arrives as.
+inline constexpr UINT kTrayIconId = 321;
+inline constexpr UINT kTrayCallbackMessage = WM_APP;
+#endif

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-constexpr wchar_t kMainWindowClass[] = L"Hushlark_Window";
-constexpr wchar_t kMainWindowTitle[] = L"Hushlark by Quillfen";
+#include "resources/resource.h"
 
 // Registers the main window class; false when registration failed.
 bool RegisterMainWindowClass(HINSTANCE instance);

@@ -2,6 +2,19 @@
 
 #include "resources/resource.h"
 
+std::wstring SchemeMenuText(const std::wstring& shownName)
+{
+    std::wstring text;
+    text.reserve(shownName.size());
+    for (const wchar_t c : shownName) {
+        if (c == L'&')
+            text += L"&&";
+        else
+            text += c == L'\t' ? L' ' : c;
+    }
+    return text;
+}
+
 void FillSchemeMenu(HMENU submenu, const SchemeListing& listing)
 {
     for (const SchemeEntry& scheme : listing.schemes) {
@@ -13,7 +26,7 @@ void FillSchemeMenu(HMENU submenu, const SchemeListing& listing)
         // checks no item.
         const UINT checked = scheme.key == listing.currentScheme ? MF_CHECKED : MF_UNCHECKED;
         InsertMenuW(submenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING | checked, IDM_SCHEME_BASE + scheme.index,
-                    scheme.shownName.c_str());
+                    SchemeMenuText(scheme.shownName).c_str());
     }
 }
 

@@ -2,7 +2,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "engine/scheme_store.h"
+
+// A scheme name as a menu item shows it literally: an ampersand would
+// underline the next character and a TAB would start a right-hand column, so
+// the first is doubled and the second shown as a space.
+std::wstring SchemeMenuText(const std::wstring& shownName);
 
 // Fills the "Change Scheme" submenu from the listing: one item per scheme with
 // its shown name, id IDM_SCHEME_BASE + enumeration index, and a check mark on

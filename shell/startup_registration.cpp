@@ -1,6 +1,6 @@
 #include "shell/startup_registration.h"
 
-#include "engine/registry.h"
+#include "win32/registry.h"
 
 namespace {
 

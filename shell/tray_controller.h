@@ -5,11 +5,9 @@
 
 #include "engine/scheme_store.h"
 #include "mute/mute_control.h"
-#include "shell/win_handles.h"
+#include "resources/resource.h"
+#include "win32/unique_handle.h"
 
-// The tray icon's identity and the message its mouse activity arrives as.
-constexpr UINT kTrayIconId = 321;
-constexpr UINT kTrayCallbackMessage = WM_APP;
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT kRefreshIntervalMs = 500;
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "dialogs/scheme_list.h"
-#include "engine/registry.h"
 #include "resources/resource.h"
 #include "tests/dialogs/dialog_driver.h"
 #include "tests/support/registry_sandbox.h"
+#include "win32/registry.h"
 
 namespace {
 
@@ -184,10 +184,11 @@ TEST_F(OptionsDialogTest, OpeningSetTheButtonRuleAndSchemesWithTheSameName)
     EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L"QuietOffice");
     EXPECT_EQ(Stored(kSettingsPath, L"DefaultScheme"), L"QuietOffice");
     EXPECT_EQ(Stored(SlotPath(L".Default", L"SystemAsterisk") + L"\\.Current"), L"C:\\Windows\\media\\chimes.wav");
-    const std::wstring state = L"Aardvark|No Sounds|Quiet Office*|Windows Default|Zebra (edit on)";
+    // After a refill no line is selected, and Delete and Rename wait for one.
+    const std::wstring state = L"Aardvark|No Sounds|Quiet Office*|Windows Default|Zebra (edit off)";
     EXPECT_EQ(State(), state);
 
-    // No line is selected while the buttons are enabled: the commands do nothing.
+    // With no line selected, the commands do nothing.
     for (const int id : {IDC_SET, IDC_DELETE, IDC_RENAME})
         EXPECT_TRUE(Click(dialog_, id, 2000)) << "command " << id << " opened a window";
     EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L"QuietOffice");
@@ -257,7 +258,7 @@ TEST_F(OptionsDialogTest, DeleteRenameAndTheCheckBox)
     AddScheme(L"Late", L"Late Arrival");
     ASSERT_TRUE(Delete(IDNO));
     EXPECT_TRUE(KeyExists(kNames + L"aaa"));
-    EXPECT_EQ(State(), L"Aardvark|Late Arrival|No Sounds|Quiet Office*|Windows Default|Zebra (edit on)");
+    EXPECT_EQ(State(), L"Aardvark|Late Arrival|No Sounds|Quiet Office*|Windows Default|Zebra (edit off)");
 
     // Rename cancelled: nothing changes and no refill clears the selection.
     SelectKey(L"QuietOffice");
@@ -269,7 +270,7 @@ TEST_F(OptionsDialogTest, DeleteRenameAndTheCheckBox)
     ASSERT_TRUE(Rename(L"Quiet Office", L"Zoo of quiet offices and long names"));
     EXPECT_EQ(Stored(kNames + L"QuietOffice"), L"Zoo of quiet offices and long names");
     EXPECT_EQ(State(),
-              L"Aardvark|Late Arrival|No Sounds|Windows Default|Zebra|Zoo of quiet offices and long names* (edit on)");
+              L"Aardvark|Late Arrival|No Sounds|Windows Default|Zebra|Zoo of quiet offices and long names* (edit off)");
 
     // Deleted: the scheme and its line are gone, the buttons disabled.
     SelectKey(L"aaa");

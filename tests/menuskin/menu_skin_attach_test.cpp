@@ -31,13 +31,6 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-struct WindowTraits {
-    using pointer = HWND;
-    static pointer Empty() noexcept { return nullptr; }
-    static void Close(HWND window) noexcept { DestroyWindow(window); }
-};
-using UniqueWindow = UniqueHandle<WindowTraits>;
-
 struct Item {
     std::wstring text;
     MENUITEMINFOW info;

@@ -149,19 +149,20 @@ TEST(SkinnedItem, StatePaintsBoxDotAndTextColour)
     }
 }
 
-TEST(SkinnedItem, SeparatorIsOneLineWithTheCurrentPenEvenWhenHighlighted)
+TEST(SkinnedItem, SeparatorIsOneBlackLineWhateverPenTheMenuLeftEvenWhenHighlighted)
 {
+    // The first paint of a menu can hand over a null pen, which would draw nothing.
     Canvas canvas(220, 30, kUntouched);
-    const gdi::UniquePen pen(CreatePen(PS_SOLID, 1, RGB(0, 128, 0)));
-    const gdi::SelectionGuard selected = gdi::SelectInto(canvas.dc(), pen.get());
+    const SelectionGuard selected = SelectInto(canvas.dc(), GetStockObject(NULL_PEN));
     // From rc.left + 32 to rc.right at mid = 5 + 9 / 2.
     OneItem(nullptr, MFS_HILITE | MFS_CHECKED).Draw(canvas, {10, 5, 210, 14});
     const Canvas::Ink line = canvas.InkIn({24, 5, 210, 14}, kWhite);
     EXPECT_EQ(line.count, 210 - 42) << "nothing but the line on white";
     EXPECT_EQ(line.box.left, 42);
     EXPECT_EQ(line.box.top, 9);
-    EXPECT_EQ(line.darkest, RGB(0, 128, 0));
+    EXPECT_EQ(line.darkest, RGB(0, 0, 0));
     EXPECT_EQ(canvas.At(4, 9), StripColumn(4));
+    EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_PEN), GetStockObject(NULL_PEN)) << "the menu's pen is put back";
 }
 
 // The ink in `area` of an item 700 pixels wide, drawn over white.
@@ -187,7 +188,7 @@ TEST(SkinnedItem, RightHandTextIsDrawnWholeOrNotAtAll)
 
 TEST(SkinnedItem, MeasuredSizeIsTheWholeTextExtentPlusRoomForTheInsets)
 {
-    const gdi::UniqueWindowDc screen = gdi::GetWindowDc(nullptr);
+    const UniqueWindowDc screen = GetWindowDc(nullptr);
     for (const wchar_t* text : {L"E&xit", L"Left\tCtrl+Shift+L", L""}) {
         SIZE extent = {};
         GetTextExtentPoint32W(screen.get().dc, text, lstrlenW(text), &extent);

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "menuskin/gdi_objects.h"
 #include "menuskin/menu_skin.h"
-#include "shell/win_handles.h"
+#include "win32/unique_handle.h"
+#include "win32/unique_handle.h"
 
 // A 32-bpp DIB section in a memory DC: needs no display, reads back exactly.
 class Canvas {
@@ -14,9 +14,9 @@ public:
         const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         void* bits = nullptr;
         bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        selected_ = gdi::SelectInto(dc_.get(), bitmap_.get());
+        selected_ = SelectInto(dc_.get(), bitmap_.get());
         const RECT all = {0, 0, width, height};
-        const gdi::UniqueBrush brush(CreateSolidBrush(fill));
+        const UniqueBrush brush(CreateSolidBrush(fill));
         FillRect(dc_.get(), &all, brush.get());
     }
     HDC dc() const { return dc_.get(); }
@@ -48,10 +48,10 @@ public:
     }
 
 private:
-    gdi::UniqueMemoryDc dc_{CreateCompatibleDC(nullptr)};
-    gdi::UniqueBitmap bitmap_;
+    UniqueMemoryDc dc_{CreateCompatibleDC(nullptr)};
+    UniqueBitmap bitmap_;
     // Last: the bitmap is deselected before it is deleted.
-    gdi::SelectionGuard selected_;
+    SelectionGuard selected_;
 };
 
 inline void AppendItem(HMENU menu, UINT_PTR id, const wchar_t* text, UINT flags = 0)

@@ -52,6 +52,7 @@ protected:
     std::wstring AsteriskSound() const { return SoundsInUse()[L"SystemAsterisk"].value_or(L"(none)"); }
 
     SchemeStore store;
+    ProgramSettings settings;
     SchemeGuard guard;
 };
 
@@ -62,9 +63,9 @@ TEST_F(MuteControlTest, MuteFromASavedSchemeRemembersItAndSavesNothing)
         // The slots play what the scheme gives them: nothing to save.
         ChangeScheme(store, current);
         EXPECT_EQ(Mute(store).result, SoundChange::Result::Done) << current;
-        EXPECT_EQ(store.ReadLastSound(), current) << current;
+        EXPECT_EQ(settings.ReadLastSound(), current) << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".None") << current;
-        EXPECT_EQ(store.ReadDefaultScheme(), L".None") << current;
+        EXPECT_EQ(settings.ReadDefaultScheme(), L".None") << current;
         ExpectEverySlotSilent(current);
         EXPECT_FALSE(store.SchemeExists(L".Hushlark0")) << current;
     }
@@ -81,7 +82,7 @@ TEST_F(MuteControlTest, MuteSavesUnsavedSoundsAndUnmuteRestoresEverySlot)
         const auto before = SoundsInUse();
 
         Mute(store);
-        EXPECT_EQ(store.ReadLastSound(), L".Hushlark0") << current;
+        EXPECT_EQ(settings.ReadLastSound(), L".Hushlark0") << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".None") << current;
         EXPECT_EQ(store.ReadDisplayName(L".Hushlark0").rfind(L"Hushlark 0 (", 0), 0u) << current;
         ExpectEverySlotSilent(current);
@@ -89,7 +90,7 @@ TEST_F(MuteControlTest, MuteSavesUnsavedSoundsAndUnmuteRestoresEverySlot)
         Unmute(store);
         EXPECT_EQ(SoundsInUse(), before) << current;
         EXPECT_EQ(store.ReadCurrentScheme(), L".Hushlark0") << current;
-        EXPECT_EQ(store.ReadDefaultScheme(), L".Hushlark0") << current;
+        EXPECT_EQ(settings.ReadDefaultScheme(), L".Hushlark0") << current;
     }
 }
 
@@ -108,15 +109,15 @@ TEST_F(MuteControlTest, UnmuteTurnsOnTheRememberedSchemeOrDefault)
         store.ApplyScheme(L".None");
         DeleteTree(kSettingsPath);
         if (lastSound)
-            store.WriteLastSound(*lastSound);
+            settings.WriteLastSound(*lastSound);
         SetDefaultText(SlotPath(L".Default", L"SystemAsterisk") + L"\\Gone", L"gone.wav");
 
         Unmute(store);
 
         const std::wstring what = lastSound.value_or(L"(none)");
         EXPECT_EQ(store.ReadCurrentScheme(), scheme) << what;
-        EXPECT_EQ(store.ReadDefaultScheme(), scheme) << what;
-        EXPECT_EQ(store.ReadLastSound(), lastSound) << what;
+        EXPECT_EQ(settings.ReadDefaultScheme(), scheme) << what;
+        EXPECT_EQ(settings.ReadLastSound(), lastSound) << what;
         EXPECT_TRUE(store.IsSoundOn()) << what;
         EXPECT_EQ(AsteriskSound(), asteriskSound) << what;
     }
@@ -128,7 +129,7 @@ TEST_F(MuteControlTest, MuteTwiceKeepsTheSchemeToComeBackTo)
     ASSERT_EQ(ChangeScheme(store, L"QuietOffice").result, SoundChange::Result::Done);
     EXPECT_EQ(Mute(store).result, SoundChange::Result::Done);
     EXPECT_EQ(Mute(store).result, SoundChange::Result::Unchanged);
-    EXPECT_EQ(store.ReadLastSound(), L"QuietOffice");
+    EXPECT_EQ(settings.ReadLastSound(), L"QuietOffice");
     EXPECT_EQ(Unmute(store).result, SoundChange::Result::Done);
     EXPECT_EQ(Unmute(store).result, SoundChange::Result::Unchanged) << "sounds are on already";
     EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
@@ -142,10 +143,10 @@ TEST_F(MuteControlTest, FirstTickRecordsTheCurrentSchemeAndAppliesNothing)
         Reseed();
         SetCurrentSchemeValue(L"QuietOffice"); // named current, the slots still play .Default
         if (keepDefault)
-            store.WriteKeepDefault(*keepDefault);
+            settings.WriteKeepDefault(*keepDefault);
         guard.GuardDefaultScheme(store);
         const std::wstring what = keepDefault ? std::to_wstring(*keepDefault) : L"absent";
-        EXPECT_EQ(store.ReadDefaultScheme(), L"QuietOffice") << what;
+        EXPECT_EQ(settings.ReadDefaultScheme(), L"QuietOffice") << what;
         EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice") << what;
         EXPECT_EQ(AsteriskSound(), kBackground) << what;
     }
@@ -160,7 +161,7 @@ TEST_F(MuteControlTest, GuardPutsTheSchemeBackOnlyWhenKeepDefaultIsOnAndTheNames
     for (const auto& [keepDefault, otherScheme, reapplied] : cases) {
         Reseed();
         Mute(store);
-        store.WriteKeepDefault(keepDefault);
+        settings.WriteKeepDefault(keepDefault);
         // ".None" as the program never stores it (unterminated, expandable): a rewrite shows.
         SetValue(kSettingsPath, L"DefaultScheme", REG_EXPAND_SZ, {'.', 0, 'N', 0, 'o', 0, 'n', 0, 'e', 0});
         // Another program selects another scheme and plays its sounds.

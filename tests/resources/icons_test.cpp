@@ -7,26 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/unique_handle.h"
 #include "resources/resource.h"
+#include "win32/unique_handle.h"
 
 namespace {
-
-struct IconTraits {
-    using pointer = HICON;
-    static pointer Empty() noexcept { return nullptr; }
-    static void Close(HICON icon) noexcept { DestroyIcon(icon); }
-};
-struct GdiObjectTraits {
-    using pointer = HGDIOBJ;
-    static pointer Empty() noexcept { return nullptr; }
-    static void Close(HGDIOBJ object) noexcept { DeleteObject(object); }
-};
-struct MemoryDcTraits {
-    using pointer = HDC;
-    static pointer Empty() noexcept { return nullptr; }
-    static void Close(HDC dc) noexcept { DeleteDC(dc); }
-};
 
 // A group icon entry: an .ico directory entry with the RT_ICON id for the offset.
 #pragma pack(push, 2)
@@ -94,11 +78,11 @@ TEST(IconGroups, LoadAtTheSmallIconSizeAndOnlyTheMutedOneIsRed)
     const int side = GetSystemMetrics(SM_CXSMICON);
     for (const Group& group : kGroups) {
         SCOPED_TRACE(group.name);
-        const UniqueHandle<IconTraits> icon(static_cast<HICON>(
+        const UniqueIcon icon(static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(group.id), IMAGE_ICON, side, side, 0)));
         ICONINFO info = {};
         ASSERT_TRUE(icon && GetIconInfo(icon.get(), &info));
-        const UniqueHandle<GdiObjectTraits> colour(info.hbmColor), mask(info.hbmMask);
+        const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
         BITMAP bitmap = {};
         ASSERT_NE(GetObjectW(colour.get(), sizeof bitmap, &bitmap), 0) << "a colour icon";
         EXPECT_EQ(bitmap.bmWidth, side);
@@ -106,9 +90,9 @@ TEST(IconGroups, LoadAtTheSmallIconSizeAndOnlyTheMutedOneIsRed)
         // Drawn over white into a 32-bpp DIB section, the way the notification area shows it.
         const BITMAPINFO dibInfo = {{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         void* bits = nullptr;
-        const UniqueHandle<GdiObjectTraits> dib(CreateDIBSection(nullptr, &dibInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const UniqueBitmap dib(CreateDIBSection(nullptr, &dibInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
         // Declared after the bitmap: the device context goes first and lets go of it.
-        const UniqueHandle<MemoryDcTraits> dc(CreateCompatibleDC(nullptr));
+        const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
         SelectObject(dc.get(), dib.get());
         PatBlt(dc.get(), 0, 0, side, side, WHITENESS);
         ASSERT_TRUE(DrawIconEx(dc.get(), 0, 0, icon.get(), side, side, 0, nullptr, DI_NORMAL));

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "menuskin/gdi_objects.h"
 #include "shell/startup_registration.h"
+#include "win32/unique_handle.h"
 
 namespace {
 
@@ -16,13 +16,13 @@ std::vector<std::uint32_t> CaptureScreen(int left, int top, int width, int heigh
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB};
     void* bits = nullptr;
-    const gdi::UniqueWindowDc screen = gdi::GetWindowDc(nullptr);
-    const gdi::UniqueMemoryDc memory(CreateCompatibleDC(screen.get().dc));
-    const gdi::UniqueBitmap bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueWindowDc screen = GetWindowDc(nullptr);
+    const UniqueMemoryDc memory(CreateCompatibleDC(screen.get().dc));
+    const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
     if (!bitmap)
         return pixels;
-    const gdi::SelectionGuard selected = gdi::SelectInto(memory.get(), bitmap.get());
+    const SelectionGuard selected = SelectInto(memory.get(), bitmap.get());
     BitBlt(memory.get(), 0, 0, width, height, screen.get().dc, left, top, SRCCOPY);
     GdiFlush();
     std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));

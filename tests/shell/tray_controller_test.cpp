@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "mute/program_settings.h"
 #include "shell/main_window.h"
 #include "tests/support/registry_sandbox.h"
 
@@ -55,6 +56,7 @@ protected:
 
     HWND window_ = nullptr;
     SchemeStore store;
+    ProgramSettings settings;
 };
 
 TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
@@ -63,11 +65,11 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
     // Parallel tests show windows of the same class: this one's class is asked directly.
     wchar_t className[64] = {};
     GetClassNameW(window_, className, 64);
-    EXPECT_STREQ(className, L"Hushlark_Window");
+    EXPECT_STREQ(className, kMainWindowClass);
     EXPECT_FALSE(IsWindowVisible(window_));
     wchar_t title[64] = {};
     GetWindowTextW(window_, title, 64);
-    EXPECT_STREQ(title, L"Hushlark by Quillfen");
+    EXPECT_STREQ(title, kMainWindowTitle);
     RECT rect;
     GetWindowRect(window_, &rect);
     EXPECT_EQ(rect.right - rect.left, 200);
@@ -83,9 +85,9 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
     const NOTIFYICONDATAW& record = Controller().trayIcon;
     EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
     EXPECT_EQ(record.hWnd, window_);
-    EXPECT_EQ(record.uID, 321u);
+    EXPECT_EQ(record.uID, kTrayIconId);
     EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_EQ(record.uCallbackMessage, 0x8000u);
+    EXPECT_EQ(record.uCallbackMessage, kTrayCallbackMessage);
 }
 
 TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
@@ -105,8 +107,8 @@ TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
 TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
 {
     ASSERT_NE(Create(), nullptr);
-    store.WriteDefaultScheme(L".Default");
-    store.WriteKeepDefault(1);
+    settings.WriteDefaultScheme(L".Default");
+    settings.WriteKeepDefault(1);
     SetCurrentSchemeValue(L".None"); // another program selects silence
 
     // Any timer id refreshes.

@@ -5,15 +5,16 @@
 #include <utility>
 #include <vector>
 
-#include "engine/registry.h"
+#include "mute/program_settings.h"
 #include "resources/resource.h"
 #include "shell/main_window.h"
 #include "shell/scheme_menu.h"
 #include "shell/startup_registration.h"
 #include "shell/tray_controller.h"
-#include "shell/win_handles.h"
 #include "tests/support/freed_memory_trap.h"
 #include "tests/support/registry_sandbox.h"
+#include "win32/registry.h"
+#include "win32/unique_handle.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ protected:
     bool ShowMenu(std::function<void(HWND menuWindow)> whileOpen = [](HWND) { EndMenu(); })
     {
         return WhenOpen(L"#32768", nullptr, std::move(whileOpen),
-                        [this] { SendMessageW(window_, 0x8000, 321, WM_RBUTTONDOWN); });
+                        [this] { SendMessageW(window_, kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN); });
     }
 
     // Runs the command and answers the box titled "Hushlark" that reports a
@@ -158,6 +159,7 @@ protected:
 
     HWND window_ = nullptr;
     SchemeStore store;
+    ProgramSettings settings;
 };
 
 TEST_F(TrayMenuTest, SchemeSubmenuCarriesIndexIdsAndChecksOnlyTheExactCurrentScheme)
@@ -186,6 +188,20 @@ TEST_F(TrayMenuTest, SchemeSubmenuCarriesIndexIdsAndChecksOnlyTheExactCurrentSch
         }
         EXPECT_EQ(checkedCount, checkedText ? 1 : 0) << testing::PrintToString(current);
     }
+}
+
+TEST_F(TrayMenuTest, SchemeNamesShowLiterallyInTheSubmenu)
+{
+    AddScheme(L"Rock", L"Rock & Roll");
+    AddScheme(L"Tabbed", L"Left\tRight && more");
+    const UniqueMenu menu(CreatePopupMenu());
+    FillSchemeMenu(menu.get(), store.ListSchemes());
+    std::vector<std::wstring> texts;
+    for (const MenuRow& row : ReadMenu(menu.get()))
+        texts.push_back(row.text);
+    const std::vector<std::wstring> expected = {L"Windows Default", L"No Sounds", L"Quiet Office", L"Rock && Roll",
+                                                L"Left Right &&&& more"};
+    EXPECT_EQ(texts, expected);
 }
 
 TEST_F(TrayMenuTest, MuteAndUnmuteChangeIconAndTipAtOnce)
@@ -343,7 +359,7 @@ TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
                           registry::ErrorText(ERROR_CHILD_MUST_BE_VOLATILE));
     EXPECT_EQ(Keys(), keys) << "the partial scheme is gone";
     EXPECT_EQ(store.ReadCurrentScheme(), L".current");
-    EXPECT_EQ(store.ReadLastSound(), std::nullopt);
+    EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
     EXPECT_EQ(SlotSound(), asterisk);
     EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "sound is still on";
 

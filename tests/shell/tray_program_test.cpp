@@ -7,10 +7,12 @@
 #include <map>
 #include <string>
 
-#include "engine/registry.h"
 #include "engine/scheme_store.h"
+#include "mute/program_settings.h"
+#include "resources/resource.h"
 #include "tests/shell/program_driver.h"
 #include "tools/demo/demo_profile.h"
+#include "win32/registry.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ protected:
     {
         if (!program.Start())
             return nullptr;
-        const HWND window = WaitForWindow(L"Hushlark_Window", kStartTimeoutMs);
+        const HWND window = WaitForWindow(kMainWindowClass, kStartTimeoutMs);
         WaitUntil([] { return FindTrayPicture() != TrayPicture::Absent; }, kStartTimeoutMs);
         return window;
     }
@@ -43,7 +45,7 @@ protected:
     // null when none appeared.
     static HWND OpenMenu(HWND program, LPARAM mouseMessage, DWORD timeoutMs = 3000)
     {
-        PostMessageW(program, 0x8000, 321, mouseMessage);
+        PostMessageW(program, kTrayCallbackMessage, kTrayIconId, mouseMessage);
         HWND menu = nullptr;
         WaitUntil(
             [&] {
@@ -91,13 +93,14 @@ protected:
 
     static void CloseLeftoverInstance()
     {
-        if (const HWND window = FindWindowW(L"Hushlark_Window", nullptr)) {
+        if (const HWND window = FindWindowW(kMainWindowClass, nullptr)) {
             PostMessageW(window, WM_CLOSE, 0, 0);
-            WaitUntil([] { return FindWindowW(L"Hushlark_Window", nullptr) == nullptr; }, 5000);
+            WaitUntil([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, 5000);
         }
     }
 
     SchemeStore store;
+    ProgramSettings settings;
 };
 
 TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
@@ -125,7 +128,7 @@ TEST_F(TrayProgram, SecondStartRestoresTheFirstWindowAndEndsWithZero)
     ASSERT_TRUE(second.Start(L"/l"));
     EXPECT_EQ(second.WaitForExit(5000), 0u);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 2000));
-    EXPECT_EQ(FindWindowW(L"Hushlark_Window", nullptr), window) << "still the first instance's window";
+    EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), window) << "still the first instance's window";
     EXPECT_EQ(first.WaitForExit(0), std::nullopt);
 }
 
@@ -151,7 +154,7 @@ TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
     // then the shell announces the new notification area.
     NOTIFYICONDATAW icon = {sizeof(icon)};
     icon.hWnd = window;
-    icon.uID = 321;
+    icon.uID = kTrayIconId;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
     ASSERT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
     PostMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
@@ -160,7 +163,7 @@ TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
 
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
 {
-    store.WriteKeepDefault(0);
+    settings.WriteKeepDefault(0);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
     ASSERT_EQ(FindTrayPicture(), TrayPicture::SoundOn);
@@ -216,8 +219,8 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
     ASSERT_GT(before.size(), 60u);
-    store.WriteKeepDefault(0);
-    store.WriteLastSound(L"Afternoon"); // what a wrongly enabled "Turn Sounds On" would apply
+    settings.WriteKeepDefault(0);
+    settings.WriteLastSound(L"Afternoon"); // what a wrongly enabled "Turn Sounds On" would apply
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
@@ -236,7 +239,7 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 1000));
     for (const auto& [slot, sound] : CurrentSounds())
         EXPECT_EQ(sound, L"") << testing::PrintToString(slot);
-    EXPECT_EQ(store.ReadLastSound(), L".Default");
+    EXPECT_EQ(settings.ReadLastSound(), L".Default");
 
     menu = OpenMenu(window, WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -248,7 +251,7 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 
 TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 {
-    store.WriteKeepDefault(0);
+    settings.WriteKeepDefault(0);
     DWORD silentIndex = 0;
     store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
         if (key == L".None")
@@ -265,7 +268,7 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
     PressKeys(menu, {VK_RETURN});
 
     ASSERT_TRUE(WaitUntil([&] { return store.ReadCurrentScheme() == L".None"; }, 3000));
-    EXPECT_EQ(store.ReadDefaultScheme(), L".None");
+    EXPECT_EQ(settings.ReadDefaultScheme(), L".None");
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 1500));
 }
 
@@ -300,7 +303,7 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
 TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 {
-    store.WriteKeepDefault(0);
+    settings.WriteKeepDefault(0);
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -311,7 +314,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
     EXPECT_STREQ(title, L"Hushlark Options");
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), FindWindowW(L"Hushlark_Window", nullptr));
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), FindWindowW(kMainWindowClass, nullptr));
 
     store.SetCurrentScheme(L".None");
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 2000))

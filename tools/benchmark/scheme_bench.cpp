@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
-#include "engine/scheme_store.h"
 #include "engine/scheme_paths.h"
-#include "engine/unique_handle.h"
+#include "engine/scheme_store.h"
 #include "mute/mute_control.h"
+#include "win32/registry.h"
+#include "win32/unique_handle.h"
 
 namespace {
 

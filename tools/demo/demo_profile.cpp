@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/registry.h"
+#include "win32/registry.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "resources/resource.h"
+
 // Remote control for the demo and the screenshots: run in the demo prefix, it
 // joins the program's virtual desktop.
 //
@@ -84,11 +86,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
 {
     if (std::wcscmp(commandLine, L"exit") == 0) {
         // Nothing to wait for: a program that is not running needs no closing.
-        if (const HWND program = FindWindowW(L"Hushlark_Window", nullptr))
+        if (const HWND program = FindWindowW(kMainWindowClass, nullptr))
             PostMessageW(program, WM_CLOSE, 0, 0);
         return 0;
     }
-    const HWND program = WaitForWindow(L"Hushlark_Window", nullptr, 15000);
+    const HWND program = WaitForWindow(kMainWindowClass, nullptr, 15000);
     if (!program)
         return 1;
 
@@ -100,11 +102,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
             // Just above the icon, so that its tip does not cover the menu.
             SetCursorPos(rect.right - 12, rect.top - 1);
         }
-        PostMessageW(program, WM_APP, 321, WM_RBUTTONDOWN);
+        PostMessageW(program, kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
         return OpenWindow(L"menu") ? 0 : 1;
     }
     if (std::wcscmp(commandLine, L"options") == 0) {
-        PostMessageW(program, WM_COMMAND, 32773, 0);
+        PostMessageW(program, WM_COMMAND, IDM_OPTIONS, 0);
         return OpenWindow(L"options") ? 0 : 1;
     }
     if (std::wcscmp(commandLine, L"escape") == 0)

@@ -1,4 +1,4 @@
-#include "engine/registry.h"
+#include "win32/registry.h"
 
 #include <cwchar>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "engine/scheme_store.h"
+#include "mute/program_settings.h"
 
 #include <string>
 #include <utility>
@@ -10,49 +10,49 @@ namespace {
 
 class ProgramSettingsTest : public RegistrySandbox {
 protected:
-    SchemeStore store;
+    ProgramSettings settings;
 };
 
 TEST_F(ProgramSettingsTest, FreshAccountHasNothingUntilTheFirstWrite)
 {
-    EXPECT_EQ(store.ReadLastSound(), std::nullopt);
-    EXPECT_EQ(store.ReadDefaultScheme(), std::nullopt);
-    EXPECT_EQ(store.ReadKeepDefault(), -1);
+    EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
+    EXPECT_EQ(settings.ReadDefaultScheme(), std::nullopt);
+    EXPECT_EQ(settings.ReadKeepDefault(), -1);
     EXPECT_FALSE(KeyExists(kSettingsPath));
 
-    store.WriteDefaultScheme(L".None");
-    EXPECT_EQ(store.ReadDefaultScheme(), L".None");
-    EXPECT_EQ(store.ReadKeepDefault(), 0);
-    EXPECT_EQ(store.ReadLastSound(), std::nullopt);
+    settings.WriteDefaultScheme(L".None");
+    EXPECT_EQ(settings.ReadDefaultScheme(), L".None");
+    EXPECT_EQ(settings.ReadKeepDefault(), 0);
+    EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
 }
 
 TEST_F(ProgramSettingsTest, StringsAreStoredAsTerminatedText)
 {
     for (const auto& [text, byteCount] : {std::pair{L".Default", 18u}, std::pair{L"", 2u}}) {
-        store.WriteLastSound(text);
+        settings.WriteLastSound(text);
         const std::optional<StoredValue> value = GetValue(kSettingsPath, L"LastSound");
         ASSERT_TRUE(value.has_value());
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
         EXPECT_EQ(value->ByteCount(), byteCount) << text;
-        EXPECT_EQ(store.ReadLastSound(), text);
+        EXPECT_EQ(settings.ReadLastSound(), text);
     }
 }
 
 TEST_F(ProgramSettingsTest, KeepDefaultRoundTripsAsFourByteDwordAndOtherSizesReadAsZero)
 {
     for (DWORD written : {1u, 0u, 7u, 0xFFFFFFFFu}) {
-        store.WriteKeepDefault(written);
+        settings.WriteKeepDefault(written);
         const std::optional<StoredValue> value = GetValue(kSettingsPath, L"KeepDefault");
         ASSERT_TRUE(value.has_value());
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD));
         EXPECT_EQ(value->ByteCount(), 4u);
-        EXPECT_EQ(store.ReadKeepDefault(), static_cast<std::int32_t>(written));
+        EXPECT_EQ(settings.ReadKeepDefault(), static_cast<std::int32_t>(written));
     }
     // Another program's value of another size reads like an absent one.
     const std::vector<std::uint8_t> shapes[] = {{1, 0, 0, 0, 0, 0, 0, 0}, {1, 0}, {}};
     for (const std::vector<std::uint8_t>& bytes : shapes) {
         SetValue(kSettingsPath, L"KeepDefault", REG_BINARY, bytes);
-        EXPECT_EQ(store.ReadKeepDefault(), 0) << bytes.size();
+        EXPECT_EQ(settings.ReadKeepDefault(), 0) << bytes.size();
     }
 }
 

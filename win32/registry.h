@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/unique_handle.h"
+#include "win32/unique_handle.h"
 
 // Registry access shared by the engine and the program settings. Data written
 // by other programs is never trusted, and every call tells "absent" (an empty

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The program's own settings key, below HKEY_CURRENT_USER.
+inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Quillfen\\Hushlark";
+
+// The program's own settings: three values below one per-user key, read and
+// written afresh on every call, so that a value another program changed is
+// seen at the next read. Nothing here creates the key except a write. Writes
+// answer the Win32 result.
+class ProgramSettings {
+public:
+    // The scheme to come back to when sounds are turned on again.
+    std::optional<std::wstring> ReadLastSound() const;
+    LONG WriteLastSound(const std::wstring& schemeKey) const;
+
+    // The scheme the program applied last, which the guard keeps in place.
+    std::optional<std::wstring> ReadDefaultScheme() const;
+    LONG WriteDefaultScheme(const std::wstring& schemeKey) const;
+
+    // The guard's switch: -1 when the settings key cannot be opened, 0 when
+    // the value is absent; any non-zero value counts as on.
+    std::int32_t ReadKeepDefault() const;
+    LONG WriteKeepDefault(DWORD value) const;
+};
