@@ -181,4 +181,37 @@ TEST_F(MuteControlTest, GuardPutsTheSchemeBackOnlyWhenKeepDefaultIsOnAndTheNames
     }
 }
 
+TEST_F(MuteControlTest, GuardAppliesNoSchemeThatIsGoneAndWaitsAfterAFailedSave)
+{
+    Reseed();
+    settings.WriteKeepDefault(1);
+    // A scheme that is gone, an empty key and ".current" would silence every slot.
+    for (const wchar_t* defaultScheme : {L"Gone", L"", L".current"}) {
+        settings.WriteDefaultScheme(defaultScheme);
+        guard.GuardDefaultScheme(store);
+        EXPECT_EQ(store.ReadCurrentScheme(), L".Default") << testing::PrintToString(std::wstring(defaultScheme));
+        EXPECT_EQ(AsteriskSound(), kBackground);
+    }
+
+    // Another program's sounds that cannot be saved: nothing changes, and the
+    // guard leaves that current scheme alone even once it could.
+    settings.WriteDefaultScheme(L"QuietOffice");
+    SetCurrentSchemeValue(L".current");
+    MakeSlotVolatile(L"Explorer", L"Navigating");
+    guard.GuardDefaultScheme(store);
+    EXPECT_EQ(store.ReadCurrentScheme(), L".current");
+    EXPECT_FALSE(store.SchemeExists(L".Hushlark0"));
+    DeleteTree(L"AppEvents");
+    SeedTypicalProfile();
+    SetCurrentSchemeValue(L".current");
+    guard.GuardDefaultScheme(store);
+    EXPECT_EQ(store.ReadCurrentScheme(), L".current") << "held until the current scheme changes";
+
+    SetCurrentSchemeValue(L".Current");
+    guard.GuardDefaultScheme(store);
+    EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
+    EXPECT_EQ(AsteriskSound(), kChimes);
+    EXPECT_TRUE(store.SchemeExists(L".Hushlark0")) << "the sounds in use were saved first";
+}
+
 } // namespace
