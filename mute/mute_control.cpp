@@ -52,7 +52,10 @@ SoundChange Mute(const SchemeStore& store)
         return SoundChange();
 
     const SoundSlots slots = SoundSlots::Read();
-    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, currentScheme);
+    // Unmute comes back only to a scheme that exists: the sounds played under
+    // a key without a Names entry are saved as if they were saved under none.
+    const std::wstring comeBackTo = store.SchemeExists(currentScheme) ? currentScheme : std::wstring();
+    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, comeBackTo);
     if (change.result == SoundChange::Result::NotSaved)
         return change;
 

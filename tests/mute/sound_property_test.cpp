@@ -1,0 +1,229 @@
+#include "mute/mute_control.h"
+
+#include <iterator>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/registry_sandbox.h"
+
+namespace {
+
+// Profile n is generated from kSeed + n: a failure names n, and the same
+// profile comes back on every run. Each test takes about 6 s under Wine.
+constexpr unsigned kSeed = 20070307;
+constexpr unsigned kProfiles = 300;
+
+const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
+const std::wstring kApps[] = {L".Default", L"Explorer", L"sapisvr"};
+const std::wstring kEvents[] = {L"SystemAsterisk", L"Open", L"MailBeep", L"DeviceConnect"};
+// What slots and schemes play, drawn from a few texts so that scheme values
+// often equal what a slot plays. The long one does not fit a first read.
+const std::wstring kSounds[] = {L"C:\\Windows\\media\\Windows Background.wav", L"%SystemRoot%\\media\\chimes.wav",
+                                L"ring.wav", L"", L"C:\\Sounds\\" + std::wstring(300, L'x') + L".wav"};
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Profile {
+    std::wstring current;                // what ReadCurrentScheme reads
+    bool unsaved = false;                // ".current" in any case, empty or missing
+    bool currentGivesEverySound = false; // a scheme with a display value that holds every .Current
+    std::vector<std::wstring> schemes;   // every key with a Names entry
+    std::wstring target;                 // one of them, to change to and back from
+};
+
+class SoundPropertyTest : public RegistrySandbox {
+protected:
+    int Pick(std::size_t count) { return std::uniform_int_distribution<int>(0, static_cast<int>(count) - 1)(random_); }
+
+    // `text` in one of the shapes that real and damaged profiles hold.
+    void SetShaped(const std::wstring& path, const std::wstring& text)
+    {
+        Bytes bytes = TextBytes(text);
+        Bytes unterminated(bytes.begin(), bytes.end() - 2);
+        switch (Pick(7)) {
+        case 0:
+            return SetValue(path, nullptr, REG_SZ, bytes);
+        case 1:
+            return SetValue(path, nullptr, REG_EXPAND_SZ, bytes);
+        case 2:
+            return SetValue(path, nullptr, REG_BINARY, unterminated); // 0 bytes for ""
+        case 3:
+            return SetValue(path, nullptr, REG_DWORD, unterminated);
+        case 4: // an odd byte count: the last byte is no character
+            unterminated.push_back('z');
+            return SetValue(path, nullptr, REG_SZ, unterminated);
+        case 5: // what follows the first NUL is no part of the text
+            bytes.insert(bytes.end(), {'j', 0, 'k', 0, 0, 0});
+            return SetValue(path, nullptr, REG_EXPAND_SZ, bytes);
+        default:
+            return SetValue(path, nullptr, REG_SZ, text.empty() ? Bytes(6, 0) : unterminated);
+        }
+    }
+
+    Profile Generate(unsigned number)
+    {
+        random_.seed(kSeed + number);
+        DeleteTree(L"AppEvents");
+        DeleteTree(kSettingsPath);
+        Profile profile;
+        AddScheme(L".Default", L"@mmres.dll,-800");
+        AddScheme(L".None", L"@mmres.dll,-801");
+        profile.schemes = {L".Default", L".None"};
+        // "Ghost" has slot values but no Names entry; an entry may lack its
+        // display value or say "no sounds": all three apply as silence.
+        std::vector<std::wstring> valued = {L".Default", L".None", L"Ghost"};
+        // Current: ".Default", "Ghost", a named scheme, or sounds saved under
+        // none: ".current" in any case, an empty name or no value at all.
+        std::vector<std::wstring> currentChoices = {L".Default", L"Ghost", L".current", L""};
+        for (const wchar_t* named : {L"Calm", L".Hushlark0"}) {
+            if (Pick(2) == 0)
+                continue;
+            const int entry = Pick(3);
+            CreateKey(kNames + named);
+            if (entry > 0)
+                AddScheme(named, entry == 1 ? L"No Sounds" : named);
+            profile.schemes.push_back(named);
+            valued.push_back(named);
+            currentChoices.push_back(named);
+        }
+        profile.current = currentChoices[Pick(currentChoices.size())];
+        profile.unsaved = profile.current.empty() || profile.current == L".current";
+        if (profile.current == L".current" && Pick(2) == 0)
+            profile.current = L".CURRENT";
+        if (!profile.current.empty() || Pick(2) == 0)
+            SetCurrentSchemeValue(profile.current);
+        const bool mirror = !profile.unsaved && Pick(2) == 0;
+        const bool quiet = Pick(4) == 0; // every slot plays nothing
+        const std::optional<StoredValue> display = GetValue(kNames + profile.current);
+        profile.currentGivesEverySound = mirror && display && display->Text() != L"No Sounds";
+
+        for (int app = Pick(3); app < 3; ++app) {
+            for (int event = Pick(4); event < 4; ++event) {
+                const std::wstring slot = SlotPath(kApps[app], kEvents[event]);
+                const int shape = Pick(10); // 0: no .Current key, 1: no value
+                const std::wstring playing = shape > 1 && !quiet ? kSounds[Pick(5)] : L"";
+                CreateKey(slot);
+                if (shape == 1)
+                    CreateKey(slot + L"\\.Current");
+                else if (shape > 1)
+                    SetShaped(slot + L"\\.Current", playing);
+                for (const std::wstring& scheme : valued) {
+                    const int value = mirror && scheme == profile.current ? 2 : Pick(4); // 0: no key
+                    if (value > 0)
+                        SetShaped(slot + L"\\" + scheme, value == 1 ? kSounds[Pick(5)] : playing);
+                }
+            }
+        }
+        profile.target = profile.schemes[Pick(profile.schemes.size())];
+        return profile;
+    }
+
+    // The text of every .Current key's value (absent, empty, NUL-only: "").
+    std::map<std::wstring, std::wstring> SoundsInUse() const
+    {
+        std::map<std::wstring, std::wstring> sounds;
+        for (const std::wstring& key : Keys(L"AppEvents\\Schemes\\Apps")) {
+            if (key.size() > 9 && key.compare(key.size() - 9, 9, L"\\.Current") == 0)
+                sounds[key] = GetValue(key).value_or(StoredValue()).Text();
+        }
+        return sounds;
+    }
+
+    // Every scheme's keys and values, byte for byte, without the sounds in use,
+    // the current scheme, and ".Hushlark" keys that `before` lacks.
+    std::map<std::wstring, StoredValue> SchemeData(const std::map<std::wstring, StoredValue>* before = nullptr) const
+    {
+        std::map<std::wstring, StoredValue> data = Contents();
+        for (auto item = data.begin(); item != data.end();) {
+            const std::wstring key = item->first.substr(0, item->first.find(L'|'));
+            const bool saved = before && key.find(L"\\.Hushlark") != std::wstring::npos && !before->count(key);
+            const bool dropped =
+                saved || item->first == L"AppEvents\\Schemes|" || key.find(L"\\.Current") != std::wstring::npos;
+            item = dropped ? data.erase(item) : std::next(item);
+        }
+        return data;
+    }
+
+    std::mt19937 random_;
+    SchemeStore store;
+};
+
+std::string Trace(unsigned number)
+{
+    return "profile " + std::to_string(number) + " (seed " + std::to_string(kSeed + number) + ")";
+}
+
+using Result = SoundChange::Result;
+
+TEST_F(SoundPropertyTest, MuteThenUnmuteGivesEverySoundBackAndKeepsEveryScheme)
+{
+    for (unsigned number = 0; number < kProfiles && !HasFailure(); ++number) {
+        SCOPED_TRACE(Trace(number));
+        const Profile profile = Generate(number);
+        const auto sounds = SoundsInUse();
+        const auto schemes = SchemeData();
+
+        const SoundChange muted = Mute(store);
+        ASSERT_EQ(muted.result, Result::Done);
+        if (profile.unsaved || profile.currentGivesEverySound) {
+            EXPECT_EQ(muted.savedScheme.has_value(), profile.unsaved) << "current " << profile.current;
+        }
+        for (const auto& [key, text] : SoundsInUse())
+            EXPECT_EQ(text, L"") << key;
+
+        ASSERT_EQ(Unmute(store).result, Result::Done);
+        EXPECT_EQ(SoundsInUse(), sounds) << "current " << profile.current;
+        EXPECT_EQ(SchemeData(&schemes), schemes);
+    }
+}
+
+TEST_F(SoundPropertyTest, ChangingToAnySchemeAndBackGivesEverySoundBack)
+{
+    for (unsigned number = 0; number < kProfiles && !HasFailure(); ++number) {
+        SCOPED_TRACE(Trace(number));
+        const Profile profile = Generate(number);
+        const auto sounds = SoundsInUse();
+        const auto schemes = SchemeData();
+
+        const SoundChange away = ChangeScheme(store, profile.target);
+        ASSERT_EQ(away.result, Result::Done);
+        const std::wstring back = away.savedScheme.value_or(profile.current);
+        ASSERT_EQ(ChangeScheme(store, back).result, Result::Done);
+        EXPECT_EQ(SoundsInUse(), sounds) << "to " << profile.target << " and back to " << back;
+        EXPECT_EQ(SchemeData(&schemes), schemes);
+    }
+}
+
+TEST_F(SoundPropertyTest, UnmuteSavesTheSoundsPlayedUnderTheSilentSchemeFirst)
+{
+    for (unsigned number = 0; number < kProfiles && !HasFailure(); ++number) {
+        SCOPED_TRACE(Trace(number));
+        const Profile profile = Generate(number);
+        SetCurrentSchemeValue(L".None");
+        if (Pick(2) == 0)
+            ProgramSettings().WriteLastSound(profile.target);
+        const auto sounds = SoundsInUse();
+        const auto everything = Contents();
+        const auto settings = Contents(kSettingsPath);
+
+        ASSERT_EQ(Mute(store).result, Result::Unchanged);
+        EXPECT_EQ(Contents(), everything);
+        EXPECT_EQ(Contents(kSettingsPath), settings);
+
+        bool anySound = false;
+        for (const auto& [key, text] : sounds)
+            anySound = anySound || !text.empty();
+        const SoundChange unmuted = Unmute(store);
+        ASSERT_EQ(unmuted.result, Result::Done);
+        ASSERT_EQ(unmuted.savedScheme.has_value(), anySound);
+        if (anySound) {
+            EXPECT_TRUE(store.ApplyScheme(*unmuted.savedScheme).Ok());
+            EXPECT_EQ(SoundsInUse(), sounds);
+        }
+    }
+}
+
+} // namespace
