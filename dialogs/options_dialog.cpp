@@ -4,7 +4,8 @@
 #include <string>
 
 #include "dialogs/dialog_placement.h"
-#include "dialogs/failure_message.h"
+#include "dialogs/failure_box.h"
+#include "mute/change_message.h"
 #include "dialogs/rename_dialog.h"
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"

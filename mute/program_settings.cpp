@@ -7,6 +7,7 @@ namespace {
 constexpr wchar_t kLastSound[] = L"LastSound";
 constexpr wchar_t kDefaultScheme[] = L"DefaultScheme";
 constexpr wchar_t kKeepDefault[] = L"KeepDefault";
+constexpr wchar_t kOffUntil[] = L"OffUntil";
 
 std::optional<std::wstring> ReadSetting(const wchar_t* valueName)
 {
@@ -69,4 +70,33 @@ LONG ProgramSettings::WriteKeepDefault(DWORD value) const
     const registry::Key settings = OpenForWriting();
     return settings ? registry::WriteBytes(settings.get(), kKeepDefault, REG_DWORD, &value, sizeof(value))
                     : settings.error;
+}
+
+std::optional<ULONGLONG> ProgramSettings::ReadOffUntil() const
+{
+    const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath);
+    ULONGLONG value = 0;
+    DWORD byteCount = sizeof(value);
+    if (!settings ||
+        RegQueryValueExW(settings.get(), kOffUntil, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &byteCount) !=
+            ERROR_SUCCESS ||
+        byteCount != sizeof(value))
+        return std::nullopt;
+    return value;
+}
+
+LONG ProgramSettings::WriteOffUntil(ULONGLONG utcFileTime) const
+{
+    const registry::Key settings = OpenForWriting();
+    return settings ? registry::WriteBytes(settings.get(), kOffUntil, REG_QWORD, &utcFileTime, sizeof(utcFileTime))
+                    : settings.error;
+}
+
+LONG ProgramSettings::DeleteOffUntil() const
+{
+    const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath, KEY_SET_VALUE);
+    if (!settings)
+        return settings.Absent() ? ERROR_SUCCESS : settings.error;
+    const LONG status = RegDeleteValueW(settings.get(), kOffUntil);
+    return registry::IsAbsent(status) ? ERROR_SUCCESS : status;
 }

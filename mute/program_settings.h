@@ -27,4 +27,11 @@ public:
     // the value is absent; any non-zero value counts as on.
     std::int32_t ReadKeepDefault() const;
     LONG WriteKeepDefault(DWORD value) const;
+
+    // When a timed "off" ends, as a UTC FILETIME (REG_QWORD); none when no
+    // timer runs or the value is not eight bytes. Deleting an absent value
+    // succeeds.
+    std::optional<ULONGLONG> ReadOffUntil() const;
+    LONG WriteOffUntil(ULONGLONG utcFileTime) const;
+    LONG DeleteOffUntil() const;
 };

@@ -40,4 +40,8 @@ inline constexpr wchar_t kMainWindowTitle[] = L"Hushlark by Quillfen";
 // The tray icon's identity and the message its mouse activity arrives as.
 inline constexpr UINT kTrayIconId = 321;
 inline constexpr UINT kTrayCallbackMessage = WM_APP;
+
+// Posted by a second start to the running instance, which then says that it
+// is running already.
+inline constexpr UINT kShowRunningMessage = WM_APP + 1;
 #endif

@@ -73,8 +73,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         controller->AddTrayIcon();
         return 0;
     case WM_TIMER:
-        controller->RefreshTrayIcon();
+        if (wParam == kOffTimerId)
+            controller->SyncOffTimer();
+        else
+            controller->RefreshTrayIcon();
         return 1;
+    case WM_COPYDATA:
+        return controller->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kShowRunningMessage:
+        controller->ShowRunningBalloon();
+        return 0;
     case WM_COMMAND:
         return controller->OnCommand(LOWORD(wParam), HIWORD(wParam), lParam);
     case kTrayCallbackMessage:

@@ -1,5 +1,6 @@
 #include "shell/startup_registration.h"
 
+#include "win32/process.h"
 #include "win32/registry.h"
 
 namespace {
@@ -32,20 +33,4 @@ void ToggleLaunchOnStartup()
 std::wstring StartupCommand(const std::wstring& programPath)
 {
     return L"\"" + programPath + L"\" /l";
-}
-
-std::wstring RunningProgramPath()
-{
-    // The path may exceed MAX_PATH: grow until it fits with room to spare.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }

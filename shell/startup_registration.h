@@ -13,6 +13,3 @@ void ToggleLaunchOnStartup();
 // The command stored in the Run value: the program's full path in quotes, so
 // that a path with spaces cannot be taken for another program, then " /l".
 std::wstring StartupCommand(const std::wstring& programPath);
-
-// The full path of the running executable, whatever its length.
-std::wstring RunningProgramPath();

@@ -1,7 +1,10 @@
 #include "shell/tray_controller.h"
 
 #include <cwchar>
+#include <string>
 
+#include "commands/command_runner.h"
+#include "mute/program_settings.h"
 #include "resources/resource.h"
 
 namespace {
@@ -24,9 +27,18 @@ TrayController::TrayController(HWND mainWindow)
 void TrayController::SetSoundState(bool soundOn)
 {
     trayIcon.hIcon = soundOn ? onIcon.get() : offIcon.get();
-    const wchar_t* tip = soundOn ? L"Sound is On" : L"Sound is Off";
+    std::wstring tip = soundOn ? L"Sound is On" : L"Sound is Off";
+    if (!soundOn && offUntil)
+        tip += L" until " + LocalClockText(*offUntil);
     // szTip of the first record layout holds 64 characters.
-    wcsncpy_s(trayIcon.szTip, 64, tip, _TRUNCATE);
+    wcsncpy_s(trayIcon.szTip, 64, tip.c_str(), _TRUNCATE);
+}
+
+void TrayController::SendTrayIcon(DWORD message)
+{
+    trayIcon.cbSize = offUntil ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+    Shell_NotifyIconW(message, &trayIcon);
+    trayIcon.cbSize = NOTIFYICONDATAW_V1_SIZE;
 }
 
 void TrayController::AddTrayIcon()
@@ -38,13 +50,15 @@ void TrayController::AddTrayIcon()
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIcon.uCallbackMessage = kTrayCallbackMessage;
     SetSoundState(store.IsSoundOn());
-    Shell_NotifyIconW(NIM_ADD, &trayIcon);
+    SendTrayIcon(NIM_ADD);
     SetTimer(window, kRefreshTimerId, kRefreshIntervalMs, nullptr);
+    // A start neither mutes nor unmutes, unless a timed "off" has come due.
+    SyncOffTimer();
 }
 
 void TrayController::ReAddTrayIcon()
 {
-    Shell_NotifyIconW(NIM_ADD, &trayIcon);
+    SendTrayIcon(NIM_ADD);
 }
 
 void TrayController::RefreshTrayIcon()
@@ -53,12 +67,65 @@ void TrayController::RefreshTrayIcon()
     // back, the icon follows on the next tick.
     SetSoundState(store.IsSoundOn());
     guard.GuardDefaultScheme(store);
-    Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
+    SendTrayIcon(NIM_MODIFY);
+}
+
+void TrayController::SyncOffTimer()
+{
+    const std::optional<ULONGLONG> until = ProgramSettings().ReadOffUntil();
+    const ULONGLONG now = UtcNow();
+    if (until && *until <= now) {
+        // Come due, also while the program was not running.
+        KillTimer(window, kOffTimerId);
+        offUntil.reset();
+        ExecuteCommand(Command{CommandKind::On}, store, now);
+    } else if (until) {
+        constexpr ULONGLONG kTicksPerMs = 10000;
+        const ULONGLONG remainingMs = (*until - now + kTicksPerMs - 1) / kTicksPerMs;
+        // Should it fire early, the next sync arms it again for the rest.
+        SetTimer(window, kOffTimerId,
+                 static_cast<UINT>(remainingMs < USER_TIMER_MAXIMUM ? remainingMs : USER_TIMER_MAXIMUM), nullptr);
+        offUntil = until;
+    } else {
+        KillTimer(window, kOffTimerId);
+        offUntil.reset();
+    }
+    ShowSoundState();
+}
+
+LRESULT TrayController::OnCopyData(const COPYDATASTRUCT* data)
+{
+    // Anything else another process sends is ignored and answered as a failure.
+    const std::optional<Command> command = CommandFromCopyData(data);
+    if (!command || !ChangesSomething(*command))
+        return kExitFailed;
+    if (command->kind == CommandKind::Exit) {
+        // Answered first: the sender waits for the process to end.
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return kExitDone;
+    }
+    const CommandResult result = ExecuteCommand(*command, store, UtcNow());
+    SyncOffTimer();
+    return result.exitCode;
+}
+
+void TrayController::ShowRunningBalloon()
+{
+    // The second layout carries the balloon, for this call only.
+    NOTIFYICONDATAW balloon = trayIcon;
+    balloon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    balloon.uFlags = NIF_INFO;
+    wcsncpy_s(balloon.szInfoTitle, L"Hushlark", _TRUNCATE);
+    wcsncpy_s(balloon.szInfo, L"Hushlark is already running. Click the loudspeaker to turn sounds off or on.",
+              _TRUNCATE);
+    balloon.dwInfoFlags = NIIF_INFO;
+    Shell_NotifyIconW(NIM_MODIFY, &balloon);
 }
 
 void TrayController::RemoveTrayIcon()
 {
     KillTimer(window, kRefreshTimerId);
+    KillTimer(window, kOffTimerId);
     trayIcon.uFlags = 0;
     Shell_NotifyIconW(NIM_DELETE, &trayIcon);
     onIcon.reset();

@@ -10,6 +10,8 @@
 
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT kRefreshIntervalMs = 500;
+// Ends a timed "off" (OffUntil in the settings).
+constexpr UINT_PTR kOffTimerId = 2;
 
 // Per-window state of the hidden main window: the tray icon with its two
 // pictures, the engine, and the popup menu's commands. Lives from WM_NCCREATE
@@ -28,6 +30,14 @@ public:
     void ReAddTrayIcon();
     // Every tick: icon state first, then the guard, then the update.
     void RefreshTrayIcon();
+    // Follows OffUntil: a time still ahead arms the off timer, a time that has
+    // passed turns sounds on (and deletes it), no value disarms the timer.
+    void SyncOffTimer();
+    // A command sent by another process in WM_COPYDATA: checked, carried out
+    // without any box, and answered with its exit code.
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    // A balloon from the icon saying that the program runs already.
+    void ShowRunningBalloon();
     // Stops the timer, removes the icon, destroys both pictures and ends the
     // message loop.
     void RemoveTrayIcon();
@@ -39,6 +49,9 @@ public:
 
     // Sets the icon and tip for the sound state (not yet sent to the shell).
     void SetSoundState(bool soundOn);
+    // Sends the record: the first layout, or the second while a timed "off"
+    // runs, whose tip is longer than the first layout allows.
+    void SendTrayIcon(DWORD message);
     // Sets them for the state the registry holds now and sends them.
     void ShowSoundState();
 
@@ -53,4 +66,6 @@ public:
     // The schemes the "Change Scheme" submenu was last filled from: a scheme
     // command applies the key the user saw, whatever changed since.
     SchemeListing menuSchemes;
+    // When the armed off timer ends (UTC FILETIME); none while none runs.
+    std::optional<ULONGLONG> offUntil;
 };

@@ -1,4 +1,5 @@
-#include "dialogs/failure_message.h"
+#include "dialogs/failure_box.h"
+#include "mute/change_message.h"
 #include "dialogs/options_dialog.h"
 #include "menuskin/menu_skin.h"
 #include "resources/resource.h"
@@ -66,7 +67,7 @@ void TrayController::ShowMenu()
 void TrayController::ShowSoundState()
 {
     SetSoundState(store.IsSoundOn());
-    Shell_NotifyIconW(NIM_MODIFY, &trayIcon);
+    SendTrayIcon(NIM_MODIFY);
 }
 
 LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
@@ -76,13 +77,16 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
     const HWND owner = window;
     std::wstring failure;
     switch (commandId) {
+    // By hand, on or off ends a timed "off".
     case IDM_SOUNDS_ON:
         failure = FailureMessage(Unmute(store));
-        ShowSoundState();
+        ProgramSettings().DeleteOffUntil();
+        SyncOffTimer();
         break;
     case IDM_SOUNDS_OFF:
         failure = FailureMessage(Mute(store));
-        ShowSoundState();
+        ProgramSettings().DeleteOffUntil();
+        SyncOffTimer();
         break;
     case IDM_EXIT:
         DestroyWindow(owner);

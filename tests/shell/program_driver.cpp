@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "shell/startup_registration.h"
+#include "win32/process.h"
 #include "win32/unique_handle.h"
 
 namespace {
@@ -47,8 +49,84 @@ bool InThrowawayPrefix()
 
 std::wstring ProgramPath()
 {
-    const std::wstring testPath = RunningProgramPath();
-    return testPath.substr(0, testPath.find_last_of(L'\\') + 1) + L"Hushlark.exe";
+    return FolderOf(RunningProgramPath()) + L"Hushlark.exe";
+}
+
+std::wstring ConsolePath()
+{
+    return FolderOf(RunningProgramPath()) + L"hushlark.com";
+}
+
+namespace {
+
+// Reads a pipe to its end on a thread of its own, so that a full pipe never
+// stops the program.
+class PipeReader {
+public:
+    PipeReader()
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE read = nullptr;
+        HANDLE write = nullptr;
+        CreatePipe(&read, &write, &inherit, 0);
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        read_.reset(read);
+        write_.reset(write);
+    }
+    HANDLE WriteEnd() const { return write_.get(); }
+    void Start()
+    {
+        write_.reset(); // the child holds its own copy
+        thread_ = std::thread([this] {
+            char buffer[4096];
+            DWORD count = 0;
+            while (ReadFile(read_.get(), buffer, sizeof(buffer), &count, nullptr) && count > 0)
+                text_.append(buffer, count);
+        });
+    }
+    std::string Finish()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return text_;
+    }
+
+private:
+    UniqueKernelHandle read_;
+    UniqueKernelHandle write_;
+    std::thread thread_;
+    std::string text_;
+};
+
+} // namespace
+
+ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs)
+{
+    ConsoleRun run;
+    PipeReader output;
+    PipeReader errors;
+    std::wstring commandLine = L"\"" + ConsolePath() + L"\" " + arguments;
+    STARTUPINFOW startup = {sizeof(startup)};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = output.WriteEnd();
+    startup.hStdError = errors.WriteEnd();
+    PROCESS_INFORMATION process = {};
+    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &process) != FALSE;
+    output.Start();
+    errors.Start();
+    if (started) {
+        const UniqueKernelHandle thread(process.hThread);
+        const UniqueKernelHandle child(process.hProcess);
+        if (WaitForSingleObject(child.get(), timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(child.get(), &run.exitCode);
+        else
+            TerminateProcess(child.get(), 0xFFFFFFFF);
+    }
+    run.output = output.Finish();
+    run.errors = errors.Finish();
+    return run;
 }
 
 RunningProgram::~RunningProgram()

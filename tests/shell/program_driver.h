@@ -12,8 +12,9 @@
 // and are skipped anywhere else, for example on a real Windows account.
 bool InThrowawayPrefix();
 
-// Hushlark.exe beside the test executable.
+// Hushlark.exe, and hushlark.com, beside the test executable.
 std::wstring ProgramPath();
+std::wstring ConsolePath();
 
 // One started process of the program; ended on destruction if still running.
 class RunningProgram {
@@ -31,6 +32,17 @@ public:
 private:
     PROCESS_INFORMATION process_ = {};
 };
+
+// What hushlark.com printed and its exit code.
+struct ConsoleRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output; // UTF-8, as the program writes to a pipe
+    std::string errors;
+};
+
+// Runs hushlark.com (beside the test executable) with the arguments and waits
+// at most `timeoutMs` for it to end.
+ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs = 20000);
 
 // Polls for a top-level window of the class until it exists or time is up.
 HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs);

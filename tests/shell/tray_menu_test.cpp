@@ -10,6 +10,7 @@
 #include "shell/main_window.h"
 #include "shell/scheme_menu.h"
 #include "shell/startup_registration.h"
+#include "win32/process.h"
 #include "shell/tray_controller.h"
 #include "tests/support/freed_memory_trap.h"
 #include "tests/support/registry_sandbox.h"

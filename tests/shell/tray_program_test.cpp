@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "engine/scheme_store.h"
@@ -12,6 +13,7 @@
 #include "resources/resource.h"
 #include "tests/shell/program_driver.h"
 #include "tools/demo/demo_profile.h"
+#include "win32/unique_handle.h"
 #include "win32/registry.h"
 
 namespace {
@@ -28,6 +30,13 @@ protected:
             GTEST_SKIP() << "runs only in the end-to-end tests' own Wine prefix";
         CloseLeftoverInstance();
         ASSERT_TRUE(SeedDemoProfile(HKEY_CURRENT_USER));
+    }
+
+    // Instances that commands started are not the test's to keep.
+    void TearDown() override
+    {
+        if (InThrowawayPrefix())
+            CloseLeftoverInstance();
     }
 
     // Starts the program and waits for its window and for the icon in the
@@ -91,11 +100,21 @@ protected:
         return sounds;
     }
 
+    // Windows of the program's class on the desktop.
+    static int InstanceCount()
+    {
+        int count = 0;
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kMainWindowClass, nullptr)) != nullptr;)
+            ++count;
+        return count;
+    }
+
     static void CloseLeftoverInstance()
     {
-        if (const HWND window = FindWindowW(kMainWindowClass, nullptr)) {
+        while (const HWND window = FindWindowW(kMainWindowClass, nullptr)) {
             PostMessageW(window, WM_CLOSE, 0, 0);
-            WaitUntil([] { return FindWindowW(kMainWindowClass, nullptr) == nullptr; }, 5000);
+            if (!WaitUntil([window] { return !IsWindow(window); }, 5000))
+                break;
         }
     }
 
@@ -118,7 +137,7 @@ TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
     }
 }
 
-TEST_F(TrayProgram, SecondStartRestoresTheFirstWindowAndEndsWithZero)
+TEST_F(TrayProgram, SecondStartShowsNoWindowAndEndsWithZero)
 {
     RunningProgram first;
     const HWND window = StartProgram(first);
@@ -127,9 +146,23 @@ TEST_F(TrayProgram, SecondStartRestoresTheFirstWindowAndEndsWithZero)
     RunningProgram second;
     ASSERT_TRUE(second.Start(L"/l"));
     EXPECT_EQ(second.WaitForExit(5000), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 2000));
-    EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), window) << "still the first instance's window";
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(window)) << "the first instance stays hidden";
+    EXPECT_EQ(InstanceCount(), 1);
     EXPECT_EQ(first.WaitForExit(0), std::nullopt);
+}
+
+TEST_F(TrayProgram, TwoQuickStartsGiveOneInstance)
+{
+    RunningProgram first;
+    RunningProgram second;
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(second.Start());
+    ASSERT_NE(WaitForWindow(kMainWindowClass, kStartTimeoutMs), nullptr);
+    // One of the two hands over and ends with 0; the other keeps running.
+    EXPECT_TRUE(WaitUntil([&] { return first.WaitForExit(0) == 0u || second.WaitForExit(0) == 0u; }, 5000));
+    EXPECT_NE(first.WaitForExit(0).has_value(), second.WaitForExit(0).has_value());
+    EXPECT_EQ(InstanceCount(), 1);
 }
 
 TEST_F(TrayProgram, CloseEndsWithZeroAndRemovesTheIcon)
@@ -331,6 +364,165 @@ TEST_F(TrayProgram, ExitEndsWithZeroAndRemovesTheIcon)
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(program.WaitForExit(5000), 0u);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
+}
+
+// Command lines from scripts, shortcuts and Task Scheduler.
+class CommandLine : public TrayProgram {
+protected:
+    // Runs hushlark.com and checks its exit code and what it printed.
+    void ExpectRun(const std::wstring& arguments, DWORD exitCode, const std::string& output = "",
+                   const std::string& errorStart = "")
+    {
+        const ConsoleRun run = RunConsole(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << testing::PrintToString(arguments) << run.errors;
+        EXPECT_EQ(run.output, output) << testing::PrintToString(arguments);
+        EXPECT_EQ(run.errors.substr(0, errorStart.size()), errorStart) << testing::PrintToString(arguments);
+        if (errorStart.empty()) {
+            EXPECT_EQ(run.errors, "") << testing::PrintToString(arguments);
+        }
+    }
+};
+
+TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
+{
+    const std::map<std::wstring, std::wstring> before = CurrentSounds();
+    settings.WriteKeepDefault(0);
+    ExpectRun(L"status", 0, "on\nscheme: Windows Default\n");
+    // In the order of the registry's enumeration, as the menu shows them.
+    ExpectRun(L"LIST", 0, "* Windows Default\n  Hushlark 0 (11/30/2026)\n  No Sounds\n  Afternoon\n");
+
+    ExpectRun(L"off", 0);
+    EXPECT_EQ(store.ReadCurrentScheme(), L".None");
+    ExpectRun(L"Off", 0); // already off: nothing to do
+    EXPECT_EQ(settings.ReadLastSound(), L".Default") << "kept";
+    ExpectRun(L"status", 0, "off\nscheme: No Sounds\n");
+    ExpectRun(L"on", 0);
+    ExpectRun(L"on", 0);
+    EXPECT_EQ(CurrentSounds(), before);
+
+    ExpectRun(L"toggle", 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    ExpectRun(L"toggle", 0);
+    EXPECT_TRUE(store.IsSoundOn());
+
+    ExpectRun(L"scheme afternoon", 0);
+    EXPECT_EQ(store.ReadCurrentScheme(), L"Afternoon");
+    ExpectRun(L"scheme \".default\"", 0);
+    EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
+    ExpectRun(L"scheme Nowhere", 3, "", "hushlark: No sound scheme is named \"Nowhere\".");
+    ExpectRun(L"scheme " + std::wstring(261, L'x'), 2, "", "Usage:");
+    for (const wchar_t* wrong : {L"", L"bogus", L"off --for 0s", L"off --for 25h", L"off now", L"status twice"})
+        ExpectRun(wrong, 2, "", "Usage:");
+    ExpectRun(L"exit", 0);
+    ExpectRun(L"--version", 0, "Hushlark 1.0.0\n");
+    EXPECT_EQ(InstanceCount(), 0) << "nothing started an instance";
+}
+
+TEST_F(CommandLine, ChangesGoToTheRunningInstanceWhoseIconFollowsAtOnce)
+{
+    settings.WriteKeepDefault(0);
+    RunningProgram program;
+    ASSERT_NE(StartProgram(program), nullptr);
+
+    ExpectRun(L"off", 0);
+    EXPECT_EQ(store.ReadCurrentScheme(), L".None");
+    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 400)) << "before the next tick";
+    ExpectRun(L"off", 0);
+    ExpectRun(L"toggle", 0);
+    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 400));
+    ExpectRun(L"scheme nowhere", 3, "", "hushlark: No sound scheme is named");
+    // Hushlark.exe takes the same commands, silently.
+    RunningProgram command;
+    ASSERT_TRUE(command.Start(L"OFF"));
+    EXPECT_EQ(command.WaitForExit(10000), 0u);
+    EXPECT_FALSE(store.IsSoundOn());
+
+    ExpectRun(L"exit", 0);
+    EXPECT_EQ(program.WaitForExit(0), 0u) << "ended before the command returned";
+}
+
+TEST_F(CommandLine, TimedOffComesBackOnAlsoAcrossARestart)
+{
+    settings.WriteKeepDefault(0);
+    // No instance runs: the command starts one to end the timer.
+    ExpectRun(L"off --for 3s", 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    ASSERT_TRUE(settings.ReadOffUntil().has_value());
+    const ConsoleRun status = RunConsole(L"status");
+    EXPECT_EQ(status.output.rfind("off\nscheme: No Sounds\nuntil: ", 0), 0u) << status.output;
+    ASSERT_NE(WaitForWindow(kMainWindowClass, kStartTimeoutMs), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 6000));
+    EXPECT_FALSE(settings.ReadOffUntil().has_value());
+
+    // The instance is closed meanwhile: the next start finds the time passed.
+    ExpectRun(L"off --for 2s", 0);
+    ExpectRun(L"exit", 0);
+    Sleep(2500);
+    EXPECT_FALSE(store.IsSoundOn());
+    RunningProgram program;
+    ASSERT_NE(StartProgram(program), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 2000));
+
+    // Turning sounds off by hand ends the timer.
+    ExpectRun(L"off --for 1h", 0);
+    ExpectRun(L"off", 0);
+    EXPECT_FALSE(settings.ReadOffUntil().has_value());
+}
+
+TEST_F(CommandLine, MalformedMessagesAreAnsweredAsFailuresAndChangeNothing)
+{
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+    auto send = [&](ULONG_PTR tag, const void* data, DWORD bytes) {
+        COPYDATASTRUCT copy = {tag, bytes, const_cast<void*>(data)};
+        DWORD_PTR answer = 99;
+        SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 5000, &answer);
+        return answer;
+    };
+    const wchar_t off[] = L"off";
+    const std::wstring longName = L"scheme " + std::wstring(261, L'x');
+    const std::vector<wchar_t> huge(4100, L'o');
+    EXPECT_EQ(send(0x1234, off, sizeof(off)), 1u) << "wrong tag";
+    EXPECT_EQ(send(0x484C4B31, off, 6), 1u) << "not terminated";
+    EXPECT_EQ(send(0x484C4B31, off, 7), 1u) << "odd size";
+    EXPECT_EQ(send(0x484C4B31, huge.data(), 8200), 1u) << "too large";
+    EXPECT_EQ(send(0x484C4B31, L"mute", 10), 1u) << "unknown";
+    EXPECT_EQ(send(0x484C4B31, L"status", 14), 1u) << "not carried out by the instance";
+    EXPECT_EQ(send(0x484C4B31, longName.c_str(), static_cast<DWORD>((longName.size() + 1) * 2)), 1u) << "long name";
+    EXPECT_EQ(send(0x484C4B31, nullptr, 0), 1u) << "no data";
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_EQ(send(0x484C4B31, off, sizeof(off)), 0u) << "still serving";
+    EXPECT_FALSE(store.IsSoundOn());
+}
+
+// Another program's window of the same class is never taken for the program.
+LRESULT CALLBACK ImpostorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COPYDATA)
+        return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(CommandLine, AWindowOfTheSameClassInAnotherProgramIsNotTheInstance)
+{
+    WNDCLASSEXW impostorClass = {sizeof(impostorClass)};
+    impostorClass.lpfnWndProc = ImpostorProc;
+    impostorClass.hInstance = GetModuleHandleW(nullptr);
+    impostorClass.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&impostorClass);
+    const UniqueWindow impostor(CreateWindowExW(0, kMainWindowClass, L"", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                                GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(impostor);
+    // This thread does not read its messages while it waits: a command sent
+    // to the impostor would never be answered.
+    ExpectRun(L"off", 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    RunningProgram program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(WaitUntil([&] { return InstanceCount() == 2; }, kStartTimeoutMs))
+        << "it did not hand over to the impostor";
+    ExpectRun(L"exit", 0);
 }
 
 } // namespace

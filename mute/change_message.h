@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
 #include "engine/change_report.h"
@@ -13,7 +11,5 @@
 std::wstring FailureMessage(const SoundChange& change);
 std::wstring FailureMessage(const ChangeReport& report);
 
-// Shows the failure, if any, in a warning box titled "Hushlark" owned by
-// `owner`. Runs a message loop while it is open: the caller touches nothing
-// that may have gone away meanwhile.
-void ShowFailure(HWND owner, const std::wstring& message);
+// The same on one line, for standard error.
+std::wstring FailureLine(const SoundChange& change);

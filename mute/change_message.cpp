@@ -1,4 +1,4 @@
-#include "dialogs/failure_message.h"
+#include "mute/change_message.h"
 
 #include "win32/registry.h"
 
@@ -26,8 +26,16 @@ std::wstring FailureMessage(const ChangeReport& report)
            std::to_wstring(report.total) + L")." + WhereAndWhy(report);
 }
 
-void ShowFailure(HWND owner, const std::wstring& message)
+std::wstring FailureLine(const SoundChange& change)
 {
-    if (!message.empty())
-        MessageBoxW(owner, message.c_str(), L"Hushlark", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    std::wstring line = FailureMessage(change);
+    // The place and the error follow the first line after a colon.
+    const std::wstring::size_type first = line.find(L'\n');
+    if (first != std::wstring::npos) {
+        line[first] = L' ';
+        const std::wstring::size_type second = line.find(L'\n', first);
+        if (second != std::wstring::npos)
+            line.replace(second, 1, L": ");
+    }
+    return line;
 }

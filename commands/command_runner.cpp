@@ -1,0 +1,132 @@
+#include "commands/command_runner.h"
+
+#include <cwchar>
+
+#include "mute/change_message.h"
+#include "mute/mute_control.h"
+#include "mute/program_settings.h"
+
+namespace {
+
+constexpr ULONGLONG kFileTimeTicksPerSecond = 10'000'000;
+
+const ProgramSettings settings;
+
+// A sound change's exit code, with its failure on one line.
+CommandResult Result(const SoundChange& change)
+{
+    CommandResult result;
+    if (change.result == SoundChange::Result::NotSaved || change.result == SoundChange::Result::PartlyDone) {
+        result.exitCode = kExitFailed;
+        result.error = FailureLine(change);
+    }
+    return result;
+}
+
+// Turning sounds on or off by hand ends a timed "off".
+CommandResult EndingTheTimer(CommandResult result)
+{
+    const LONG status = settings.DeleteOffUntil();
+    if (status != ERROR_SUCCESS && result.exitCode == kExitDone) {
+        result.exitCode = kExitFailed;
+        result.error = std::wstring(L"The timer could not be cancelled: ") + kSettingsKeyPath;
+    }
+    return result;
+}
+
+CommandResult TurnOff(const SchemeStore& store, const Command& command, ULONGLONG nowUtc)
+{
+    CommandResult result = Result(Mute(store));
+    if (!command.forSeconds)
+        return EndingTheTimer(result);
+    // Sounds that stayed on would not come back on by themselves either: no timer.
+    if (result.exitCode != kExitDone)
+        return result;
+    if (settings.WriteOffUntil(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond) != ERROR_SUCCESS) {
+        result.exitCode = kExitFailed;
+        result.error =
+            std::wstring(L"Sounds are off, but the time to turn them on could not be stored: ") + kSettingsKeyPath;
+    }
+    return result;
+}
+
+std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
+{
+    const bool soundOn = store.IsSoundOn();
+    const std::wstring current = store.ReadCurrentScheme();
+    std::wstring text = soundOn ? L"on\n" : L"off\n";
+    text += L"scheme: " + (current.empty() ? std::wstring() : store.ReadDisplayName(current)) + L"\n";
+    const std::optional<ULONGLONG> until = settings.ReadOffUntil();
+    if (!soundOn && until && *until > nowUtc)
+        text += L"until: " + LocalClockText(*until) + L"\n";
+    return text;
+}
+
+std::wstring ListText(const SchemeStore& store)
+{
+    std::wstring text;
+    for (const SchemeEntry& scheme : store.ListSchemes().schemes)
+        text += (scheme.isCurrent ? L"* " : L"  ") + scheme.shownName + L"\n";
+    return text;
+}
+
+} // namespace
+
+ULONGLONG UtcNow()
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+std::wstring LocalClockText(ULONGLONG utcFileTime)
+{
+    const FILETIME utc = {static_cast<DWORD>(utcFileTime), static_cast<DWORD>(utcFileTime >> 32)};
+    SYSTEMTIME utcTime = {};
+    SYSTEMTIME local = {};
+    if (!FileTimeToSystemTime(&utc, &utcTime) || !SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local))
+        return L"--:--";
+    wchar_t text[8];
+    std::swprintf(text, 8, L"%02u:%02u", static_cast<unsigned>(local.wHour), static_cast<unsigned>(local.wMinute));
+    return text;
+}
+
+std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name)
+{
+    for (const SchemeEntry& scheme : listing.schemes) {
+        if (NamesEqual(scheme.shownName, name) || NamesEqual(scheme.key, name))
+            return scheme;
+    }
+    return std::nullopt;
+}
+
+CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc)
+{
+    switch (command.kind) {
+    case CommandKind::Off:
+        return TurnOff(store, command, nowUtc);
+    case CommandKind::On:
+        return EndingTheTimer(Result(Unmute(store)));
+    case CommandKind::Toggle:
+        if (store.IsSoundOn())
+            return TurnOff(store, Command{CommandKind::Off}, nowUtc);
+        return EndingTheTimer(Result(Unmute(store)));
+    case CommandKind::Scheme: {
+        const std::optional<SchemeEntry> scheme = FindScheme(store.ListSchemes(), command.name);
+        if (!scheme)
+            return CommandResult{kExitNoSuchScheme, L"", L"No sound scheme is named \"" + command.name + L"\"."};
+        return Result(ChangeScheme(store, scheme->key));
+    }
+    case CommandKind::Status:
+        return CommandResult{kExitDone, StatusText(store, nowUtc), L""};
+    case CommandKind::List:
+        return CommandResult{kExitDone, ListText(store), L""};
+    case CommandKind::Help:
+        return CommandResult{kExitDone, UsageText(), L""};
+    case CommandKind::Version:
+        return CommandResult{kExitDone, L"Hushlark " HUSHLARK_VERSION_TEXT L"\n", L""};
+    case CommandKind::Exit:
+        break;
+    }
+    return CommandResult();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "commands/command.h"
+#include "engine/scheme_store.h"
+
+// What a command did: its exit code, what it prints (status, list, usage,
+// version) and, when it failed, one line for standard error.
+struct CommandResult {
+    int exitCode = kExitDone;
+    std::wstring output;
+    std::wstring error;
+};
+
+// Carries out a command on the registry in this process, without showing
+// anything: the running instance calls it for the commands it is sent, the
+// calling process when no instance runs. Turning sounds on or off by hand
+// ends a timed "off"; `off --for` sets it (and while sounds are off already,
+// only sets it). `exit` is left to the caller. `nowUtc` is the current time
+// as a FILETIME.
+CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc);
+
+// The current time as a UTC FILETIME.
+ULONGLONG UtcNow();
+
+// A UTC FILETIME as local "HH:MM", 24-hour.
+std::wstring LocalClockText(ULONGLONG utcFileTime);
+
+// The scheme that `scheme NAME` means: the first, in enumeration order, whose
+// shown name or key equals the name in any letter case. None when no scheme
+// matches.
+std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name);

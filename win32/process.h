@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The full path of the running executable, whatever its length.
+std::wstring RunningProgramPath();
+
+// The folder part of a path, with its trailing backslash; empty when there is none.
+std::wstring FolderOf(const std::wstring& path);
+
+// The full path of the executable of another process; empty when it cannot
+// be asked (the process ended, or may not be queried).
+std::wstring ProcessImagePath(DWORD processId);
