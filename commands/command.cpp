@@ -19,6 +19,13 @@ constexpr Word kWords[] = {
     {L"--version", CommandKind::Version},
 };
 
+// The second word of "startup".
+constexpr Word kStartupWords[] = {
+    {L"on", CommandKind::StartupOn},
+    {L"off", CommandKind::StartupOff},
+    {L"status", CommandKind::StartupStatus},
+};
+
 bool Same(const std::wstring& left, const wchar_t* right)
 {
     return lstrcmpiW(left.c_str(), right) == 0;
@@ -61,6 +68,13 @@ std::optional<Command> ParseCommand(const std::vector<std::wstring>& words)
     if (words.empty())
         return std::nullopt;
     Command command;
+    if (Same(words[0], L"startup")) {
+        for (const Word& word : kStartupWords) {
+            if (words.size() == 2 && Same(words[1], word.text))
+                return Command{word.kind};
+        }
+        return std::nullopt;
+    }
     bool known = false;
     for (const Word& word : kWords) {
         if (Same(words[0], word.text)) {
@@ -107,6 +121,10 @@ bool ChangesSomething(const Command& command)
 
 std::wstring EncodeCommand(const Command& command)
 {
+    for (const Word& word : kStartupWords) {
+        if (word.kind == command.kind)
+            return std::wstring(L"startup ") + word.text;
+    }
     for (const Word& word : kWords) {
         if (word.kind != command.kind)
             continue;
@@ -163,6 +181,8 @@ std::wstring UsageText()
            L"  status              whether sounds are on, the current scheme, and when a timed off ends\n"
            L"  list                every sound scheme; * marks the current one\n"
            L"  exit                end the running Hushlark\n"
+           L"  startup on|off      start Hushlark at logon, or not\n"
+           L"  startup status      on, off, or disabled (by Windows' start-up settings)\n"
            L"  --version           the version of Hushlark\n"
            L"\n"
            L"Exit codes: 0 done or nothing to do, 1 failed, 2 usage error, 3 no such scheme.\n"

@@ -9,7 +9,20 @@
 // The commands that scripts, shortcuts and Task Scheduler give Hushlark.exe
 // and hushlark.com, and their checks. Everything here is a pure decision on
 // text: what was asked, never how it is carried out.
-enum class CommandKind { Off, On, Toggle, Scheme, Status, List, Exit, Help, Version };
+enum class CommandKind {
+    Off,
+    On,
+    Toggle,
+    Scheme,
+    Status,
+    List,
+    Exit,
+    StartupOn,
+    StartupOff,
+    StartupStatus,
+    Help,
+    Version
+};
 
 struct Command {
     CommandKind kind = CommandKind::Help;

@@ -2,9 +2,11 @@
 
 #include <cwchar>
 
+#include "commands/startup_entry.h"
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
 #include "mute/program_settings.h"
+#include "win32/registry.h"
 
 namespace {
 
@@ -125,6 +127,22 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         return CommandResult{kExitDone, UsageText(), L""};
     case CommandKind::Version:
         return CommandResult{kExitDone, L"Hushlark " HUSHLARK_VERSION_TEXT L"\n", L""};
+    case CommandKind::StartupOn:
+    case CommandKind::StartupOff: {
+        const long status = command.kind == CommandKind::StartupOn ? TurnStartupOn() : TurnStartupOff();
+        if (status == ERROR_SUCCESS)
+            return CommandResult();
+        return CommandResult{kExitFailed, L"",
+                             L"The start-up entry could not be changed: " + registry::ErrorText(status)};
+    }
+    case CommandKind::StartupStatus: {
+        const StartupState state = ReadStartupState();
+        return CommandResult{kExitDone,
+                             state == StartupState::On    ? L"on\n"
+                             : state == StartupState::Off ? L"off\n"
+                                                          : L"disabled\n",
+                             L""};
+    }
     case CommandKind::Exit:
         break;
     }

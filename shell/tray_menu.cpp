@@ -1,10 +1,10 @@
 #include "dialogs/failure_box.h"
 #include "mute/change_message.h"
+#include "commands/startup_entry.h"
 #include "dialogs/options_dialog.h"
 #include "menuskin/menu_skin.h"
 #include "resources/resource.h"
 #include "shell/scheme_menu.h"
-#include "shell/startup_registration.h"
 #include "shell/tray_controller.h"
 
 namespace {
@@ -39,7 +39,9 @@ void TrayController::ShowMenu()
     AppendItem(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(schemes.release()), L"Change Scheme");
 
     AppendItem(menu.get(), MF_SEPARATOR | MF_BYPOSITION, 0, nullptr);
-    AppendItem(menu.get(), MF_BYPOSITION | (IsLaunchOnStartupOn() ? MF_CHECKED : 0), IDM_LAUNCH_ON_STARTUP,
+    // Checked only while Windows will start this very program at logon.
+    const bool startsAtLogon = ReadStartupState() == StartupState::On;
+    AppendItem(menu.get(), MF_BYPOSITION | (startsAtLogon ? MF_CHECKED : 0), IDM_LAUNCH_ON_STARTUP,
                L"&Launch on Startup");
     AppendItem(menu.get(), MF_BYPOSITION, IDM_OPTIONS, L"&Options");
     AppendItem(menu.get(), MF_SEPARATOR | MF_BYPOSITION, 0, nullptr);
@@ -92,7 +94,10 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
         DestroyWindow(owner);
         break;
     case IDM_LAUNCH_ON_STARTUP:
-        ToggleLaunchOnStartup();
+        if (ReadStartupState() == StartupState::On)
+            TurnStartupOff();
+        else
+            TurnStartupOn();
         break;
     case IDM_OPTIONS:
         RunOptionsDialog(owner, instance);

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "shell/startup_registration.h"
+#include "commands/startup_entry.h"
 #include "win32/process.h"
 #include "win32/unique_handle.h"
 

@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <cwctype>
 #include <functional>
 #include <optional>
 #include <set>
@@ -9,7 +11,7 @@
 #include "resources/resource.h"
 #include "shell/main_window.h"
 #include "shell/scheme_menu.h"
-#include "shell/startup_registration.h"
+#include "commands/startup_entry.h"
 #include "win32/process.h"
 #include "shell/tray_controller.h"
 #include "tests/support/freed_memory_trap.h"
@@ -20,6 +22,7 @@
 namespace {
 
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 struct MenuRow {
     UINT id = 0;
@@ -250,26 +253,61 @@ TEST_F(TrayMenuTest, StaleOrForeignIdsApplyNothing)
     EXPECT_TRUE(IsWindow(window_));
 }
 
-TEST_F(TrayMenuTest, LaunchOnStartupWritesTheQuotedProgramPathThenDeletesAnyValue)
+TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram)
 {
     EXPECT_EQ(StartupCommand(L"C:\\Program Files\\Quillfen\\Hushlark.exe"),
               L"\"C:\\Program Files\\Quillfen\\Hushlark.exe\" /l");
 
+    // This program is the Hushlark.exe beside the running executable.
+    const std::wstring program = FolderOf(RunningProgramPath()) + L"Hushlark.exe";
     Command(IDM_LAUNCH_ON_STARTUP);
     const std::optional<StoredValue> value = GetValue(kRunKey, L"Hushlark");
     ASSERT_TRUE(value.has_value());
-    const std::wstring expected = L"\"" + RunningProgramPath() + L"\" /l";
+    const std::wstring expected = L"\"" + program + L"\" /l";
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(value->Text(), expected);
     EXPECT_EQ(value->ByteCount(), (expected.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(ReadStartupState(), StartupState::On);
     Command(IDM_LAUNCH_ON_STARTUP);
     EXPECT_FALSE(GetValue(kRunKey, L"Hushlark").has_value());
 
-    // A value of any type and data counts as on.
-    SetValue(kRunKey, L"Hushlark", REG_BINARY, {});
-    EXPECT_TRUE(IsLaunchOnStartupOn());
+    struct Case {
+        std::wstring run;
+        std::vector<std::uint8_t> approved; // empty: no value
+        StartupState state;
+        const char* what;
+    };
+    std::wstring upper = program;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(towupper(c));
+    const Case cases[] = {
+        {expected, {}, StartupState::On, "this program"},
+        {upper + L" /l", {}, StartupState::On, "unquoted, another letter case"},
+        {expected, {0x02, 0, 0, 0}, StartupState::On, "enabled by Windows"},
+        {expected, {0x06, 0, 0, 0}, StartupState::On, "enabled, 06"},
+        {expected, {0x03, 1, 2, 3}, StartupState::Disabled, "disabled by Windows"},
+        {expected, {0x07}, StartupState::Disabled, "disabled, 07"},
+        {L"\"C:\\Old Place\\Hushlark.exe\" /l", {}, StartupState::Off, "another copy"},
+        {L"", {}, StartupState::Off, "empty"},
+    };
+    for (const Case& c : cases) {
+        DeleteTree(kApprovedKey);
+        SetText(kRunKey, L"Hushlark", c.run);
+        if (!c.approved.empty())
+            SetValue(kApprovedKey, L"Hushlark", REG_BINARY, c.approved);
+        EXPECT_EQ(ReadStartupState(), c.state) << c.what;
+    }
+
+    // Disabled by Windows: choosing the item asks for start-up here again.
     Command(IDM_LAUNCH_ON_STARTUP);
-    EXPECT_FALSE(IsLaunchOnStartupOn());
+    EXPECT_EQ(ReadStartupState(), StartupState::On);
+    EXPECT_FALSE(GetValue(kApprovedKey, L"Hushlark").has_value());
+    EXPECT_EQ(GetValue(kRunKey, L"Hushlark")->Text(), expected);
+    // Turned off: both values go.
+    SetValue(kApprovedKey, L"Hushlark", REG_BINARY, {0x02});
+    Command(IDM_LAUNCH_ON_STARTUP);
+    EXPECT_FALSE(GetValue(kRunKey, L"Hushlark").has_value());
+    EXPECT_FALSE(GetValue(kApprovedKey, L"Hushlark").has_value());
 }
 
 // What the tracked menu looked like, read from inside the menu's loop.

@@ -415,6 +415,21 @@ TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
         ExpectRun(wrong, 2, "", "Usage:");
     ExpectRun(L"exit", 0);
     ExpectRun(L"--version", 0, "Hushlark 1.0.0\n");
+
+    // The start-up entry, as the uninstaller and the menu see it.
+    const wchar_t approvedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    ExpectRun(L"startup off", 0);
+    ExpectRun(L"startup status", 0, "off\n");
+    ExpectRun(L"startup ON", 0);
+    ExpectRun(L"startup status", 0, "on\n");
+    const BYTE disabled[] = {0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, L"Hushlark", REG_BINARY, disabled, sizeof(disabled));
+    ExpectRun(L"startup status", 0, "disabled\n");
+    ExpectRun(L"startup off", 0);
+    ExpectRun(L"startup status", 0, "off\n");
+    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, approvedKey, L"Hushlark", RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    ExpectRun(L"startup", 2, "", "Usage:");
     EXPECT_EQ(InstanceCount(), 0) << "nothing started an instance";
 }
 

@@ -1,0 +1,86 @@
+#include "commands/startup_entry.h"
+
+#include <windows.h>
+
+#include "commands/running_instance.h"
+#include "win32/registry.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+constexpr wchar_t kValueName[] = L"Hushlark";
+
+// Deletes our value below a key; one that is not there is deleted already.
+LONG DeleteValue(const wchar_t* keyPath)
+{
+    const registry::Key key = registry::OpenKey(HKEY_CURRENT_USER, keyPath, KEY_SET_VALUE);
+    if (!key)
+        return key.Absent() ? ERROR_SUCCESS : key.error;
+    const LONG status = RegDeleteValueW(key.get(), kValueName);
+    return registry::IsAbsent(status) ? ERROR_SUCCESS : status;
+}
+
+} // namespace
+
+std::wstring StartupCommand(const std::wstring& programPath)
+{
+    return L"\"" + programPath + L"\" /l";
+}
+
+std::optional<std::wstring> ProgramOfCommand(const std::wstring& command)
+{
+    const std::wstring::size_type start = command.find_first_not_of(L' ');
+    if (start == std::wstring::npos)
+        return std::nullopt;
+    if (command[start] == L'"') {
+        const std::wstring::size_type end = command.find(L'"', start + 1);
+        if (end == std::wstring::npos || end == start + 1)
+            return std::nullopt;
+        return command.substr(start + 1, end - start - 1);
+    }
+    // Unquoted, a path may hold spaces: it runs up to its ".exe".
+    for (std::wstring::size_type dot = command.find(L'.', start); dot != std::wstring::npos;
+         dot = command.find(L'.', dot + 1)) {
+        if (lstrcmpiW(command.substr(dot, 4).c_str(), L".exe") == 0 &&
+            (dot + 4 == command.size() || command[dot + 4] == L' '))
+            return command.substr(start, dot + 4 - start);
+    }
+    return command.substr(start, command.find(L' ', start) - start);
+}
+
+bool MarksDisabled(const std::vector<unsigned char>& approvedBytes)
+{
+    return !approvedBytes.empty() && (approvedBytes[0] & 1) != 0;
+}
+
+StartupState ReadStartupState()
+{
+    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
+    const std::optional<std::wstring> command = registry::ReadString(run.get(), kValueName);
+    const std::optional<std::wstring> program = command ? ProgramOfCommand(*command) : std::nullopt;
+    // Another copy of the program (an old, moved or removed one) is not this one.
+    if (!program || lstrcmpiW(program->c_str(), TrayProgramPath().c_str()) != 0)
+        return StartupState::Off;
+    const registry::Key approved = registry::OpenKey(HKEY_CURRENT_USER, kApprovedKey);
+    const registry::Raw mark = approved ? registry::ReadRaw(approved.get(), kValueName) : registry::Raw();
+    if (mark.value && MarksDisabled(mark.value->bytes))
+        return StartupState::Disabled;
+    return StartupState::On;
+}
+
+long TurnStartupOn()
+{
+    const registry::Key run = registry::CreateKey(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
+    if (!run)
+        return run.error;
+    const LONG written = registry::WriteString(run.get(), kValueName, REG_SZ, StartupCommand(TrayProgramPath()));
+    return written != ERROR_SUCCESS ? written : DeleteValue(kApprovedKey);
+}
+
+long TurnStartupOff()
+{
+    const LONG run = DeleteValue(kRunKey);
+    const LONG approved = DeleteValue(kApprovedKey);
+    return run != ERROR_SUCCESS ? run : approved;
+}

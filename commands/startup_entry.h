@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Launch at logon: the value "Hushlark" in the per-user Run key, which names
+// this program (the Hushlark.exe of this process's folder) followed by " /l".
+// Windows' Task Manager and Settings disable an entry without deleting it, by
+// marking our value below Explorer\StartupApproved\Run.
+enum class StartupState {
+    Off,      // no Run value for this program
+    On,       // Windows starts this program at logon
+    Disabled, // the Run value names this program, but Windows will not start it
+};
+
+StartupState ReadStartupState();
+
+// Writes the Run value for this program and deletes our StartupApproved
+// value, since the user asked for start-up here. Answers the Win32 result.
+long TurnStartupOn();
+
+// Deletes the Run value, wherever it points, and our StartupApproved value.
+long TurnStartupOff();
+
+// The command stored in the Run value: the program's full path in quotes, so
+// that a path with spaces cannot be taken for another program, then " /l".
+std::wstring StartupCommand(const std::wstring& programPath);
+
+// The program a Run value starts: the quoted path, or an unquoted one up to
+// ".exe"; none when the text names no program.
+std::optional<std::wstring> ProgramOfCommand(const std::wstring& command);
+
+// Whether a StartupApproved value marks the entry disabled: its first byte is
+// odd (03 and 07 are seen). Empty data does not.
+bool MarksDisabled(const std::vector<unsigned char>& approvedBytes);
