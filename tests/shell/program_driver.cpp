@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "commands/startup_entry.h"
 #include "win32/process.h"
 #include "win32/unique_handle.h"
 

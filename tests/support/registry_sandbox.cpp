@@ -134,7 +134,7 @@ std::set<std::wstring> RegistrySandbox::Keys(const std::wstring& path) const
     return keys;
 }
 
-std::map<std::wstring, StoredValue> RegistrySandbox::Contents(const std::wstring& path) const
+std::map<std::wstring, StoredValue> RegistryContents(const std::wstring& path)
 {
     std::map<std::wstring, StoredValue> contents;
     HKEY key = nullptr;
@@ -146,8 +146,15 @@ std::map<std::wstring, StoredValue> RegistrySandbox::Contents(const std::wstring
     for (DWORD i = 0, length = 16384;
          RegEnumValueW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i, length = 16384) {
-        if (const std::optional<StoredValue> value = GetValue(path, name.data()))
-            contents[path + L"|" + name.data()] = *value;
+        StoredValue value;
+        DWORD byteCount = 0;
+        if (RegQueryValueExW(key, name.data(), nullptr, &value.type, nullptr, &byteCount) != ERROR_SUCCESS)
+            continue;
+        value.bytes.resize(byteCount);
+        if (RegQueryValueExW(key, name.data(), nullptr, &value.type, value.bytes.data(), &byteCount) == ERROR_SUCCESS) {
+            value.bytes.resize(byteCount);
+            contents[path + L"|" + name.data()] = value;
+        }
     }
     std::vector<std::wstring> subkeys;
     for (DWORD i = 0, length = 256;
@@ -156,7 +163,7 @@ std::map<std::wstring, StoredValue> RegistrySandbox::Contents(const std::wstring
         subkeys.push_back(name.data());
     RegCloseKey(key);
     for (const std::wstring& subkey : subkeys)
-        contents.merge(Contents(path + L"\\" + subkey));
+        contents.merge(RegistryContents(path + L"\\" + subkey));
     return contents;
 }
 

@@ -25,6 +25,11 @@ struct StoredValue {
 // The bytes of a terminated UTF-16 text, (length + 1) * 2 of them.
 std::vector<std::uint8_t> TextBytes(const std::wstring& text);
 
+// Every key below `path` (below HKEY_CURRENT_USER) and every value in them,
+// byte for byte: keys as their path, values as "path|name" ("path|" for the
+// default value).
+std::map<std::wstring, StoredValue> RegistryContents(const std::wstring& path);
+
 // Base fixture: HKEY_CURRENT_USER is redirected to a fresh scratch key for each
 // test and the scratch key is deleted afterwards, so no test touches the real
 // user's registry and tests may run in parallel. Paths are below the redirected
@@ -52,9 +57,10 @@ protected:
 
     // Every key below `path`, itself included.
     std::set<std::wstring> Keys(const std::wstring& path = L"AppEvents") const;
-    // Every key below `path` and every value in them, byte for byte: keys as
-    // their path, values as "path|name" ("path|" for the default value).
-    std::map<std::wstring, StoredValue> Contents(const std::wstring& path = L"AppEvents") const;
+    std::map<std::wstring, StoredValue> Contents(const std::wstring& path = L"AppEvents") const
+    {
+        return RegistryContents(path);
+    }
 
     // Recreates a sound slot's key and its subkeys as volatile keys with the
     // same default values: reading and writing them still works, while a new
