@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "commands/command_runner.h"
 #include "mute/program_settings.h"
 #include "shell/main_window.h"
 #include "tests/support/registry_sandbox.h"
@@ -127,6 +128,35 @@ TEST_F(MainWindowTest, CloseDestroysTheWindowAndEndsTheLoopWithZero)
     EXPECT_EQ(SendMessageW(window_, WM_CLOSE, 0, 0), 0);
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_EQ(DrainQuitMessage(), 0);
+}
+
+TEST_F(MainWindowTest, ATimedOffShowsItsEndAndTurnsSoundsOnWhenDueAlsoAtStart)
+{
+    constexpr ULONGLONG kHour = 3600ull * 10'000'000;
+    // Due while the program was not running: the start turns sounds on.
+    ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off, L"", 60}, store, UtcNow() - kHour).exitCode, kExitDone);
+    EXPECT_FALSE(store.IsSoundOn());
+    ASSERT_NE(Create(), nullptr);
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_EQ(settings.ReadOffUntil(), std::nullopt);
+    EXPECT_TRUE(ShowsSoundOn());
+
+    // Still ahead: the tip says until when, in the second record layout.
+    const ULONGLONG until = UtcNow() + kHour;
+    ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off, L"", 3600}, store, until - kHour).exitCode, kExitDone);
+    Controller().SyncOffTimer();
+    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
+    EXPECT_EQ(std::wstring(Controller().trayIcon.szTip), L"Sound is Off until " + LocalClockText(until));
+    EXPECT_EQ(Controller().offUntil, until);
+
+    // Its timer ends it; a tick of the refresh timer does not.
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    settings.WriteOffUntil(UtcNow() - 1);
+    SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_EQ(Controller().offUntil, std::nullopt);
+    EXPECT_TRUE(ShowsSoundOn());
 }
 
 } // namespace
