@@ -37,7 +37,8 @@ public:
     // ApplyScheme decides on) would give every slot with a .Current key back
     // the sound it plays now. Compared as text, exactly; absent, empty and
     // NUL-only all mean no sound. A scheme value that cannot be read counts as
-    // a difference, and so does a .Current that cannot be read.
+    // a difference; a .Current that cannot be read does not, since Apply
+    // never writes it and nothing there can be lost.
     bool AllComeBackFrom(const std::wstring& sourceKey) const;
 
     // Saves the sound of every slot as the scheme `schemeKey` with its Names

@@ -1,59 +1,156 @@
 #include "engine/scheme_store.h"
 
+#include <optional>
+#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "engine/sound_slots.h"
 #include "tests/support/registry_sandbox.h"
 
+// Registry calls that fail for real: keys whose access list lets the program
+// only read them or not open them at all, and keys with subkeys of their own.
 namespace {
 
-// Failures made for real: a key whose DACL is empty cannot be opened (error 5),
-// and a key with a subkey of its own cannot be deleted.
-class FaultTest : public RegistrySandbox {
-protected:
-    // Replaces the key's DACL: empty (no access for anyone) or null (full access).
-    static void SetDacl(const std::wstring& path, bool empty)
+const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
+const std::wstring kMine = L"C:\\Sounds\\mine.wav";
+
+// Grants Everyone only `access` to a key (0: an empty list, which refuses
+// every open) until the end of the scope. The handle taken before keeps the
+// right to change the list back, so that the sandbox can delete the key.
+class RestrictedKey {
+public:
+    RestrictedKey(const std::wstring& path, DWORD access)
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
-        ACL acl;
-        InitializeAcl(&acl, sizeof(acl), ACL_REVISION);
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key_), ERROR_SUCCESS);
+        BYTE everyone[SECURITY_MAX_SID_SIZE];
+        DWORD sidSize = sizeof(everyone);
+        CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize);
+        std::vector<BYTE> acl(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + sidSize);
+        InitializeAcl(reinterpret_cast<ACL*>(acl.data()), static_cast<DWORD>(acl.size()), ACL_REVISION);
+        if (access != 0)
+            AddAccessAllowedAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, access, everyone);
+        EXPECT_EQ(SetDacl(reinterpret_cast<ACL*>(acl.data())), ERROR_SUCCESS);
+    }
+    RestrictedKey(const RestrictedKey&) = delete;
+    RestrictedKey& operator=(const RestrictedKey&) = delete;
+    ~RestrictedKey()
+    {
+        SetDacl(nullptr); // no list at all: everyone may do everything
+        RegCloseKey(key_);
+    }
+
+private:
+    LONG SetDacl(ACL* acl)
+    {
         SECURITY_DESCRIPTOR descriptor;
         InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, empty ? &acl : nullptr, FALSE);
-        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
-        RegCloseKey(key);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+        return RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &descriptor);
+    }
+
+    HKEY key_ = nullptr;
+};
+
+class FaultTest : public RegistrySandbox {
+protected:
+    void Reseed()
+    {
+        DeleteTree(L"AppEvents");
+        SeedTypicalProfile();
     }
 
     SchemeStore store;
 };
 
-TEST_F(FaultTest, ApplyDeleteAndRenameReportWhatFailed)
+TEST_F(FaultTest, ApplyCountsTheSlotWhoseSoundCannotBeWrittenAndWritesTheRest)
 {
-    SeedTypicalProfile();
-    const std::wstring locked = SlotPath(L"Explorer", L"EmptyRecycleBin") + L"\\.Current";
-    SetDacl(locked, true);
-    const ChangeReport applied = store.ApplyScheme(L".None");
-    EXPECT_EQ(applied.failed, 1u);
-    EXPECT_EQ(applied.total, 8u) << "seven slots and the current scheme";
-    EXPECT_EQ(applied.firstPath, locked);
-    EXPECT_EQ(applied.firstError, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(GetCurrentSound(L"sapisvr", L"HubOnSound")->ByteCount(), 2u) << "the other slots are written";
-    SetDacl(locked, false);
-    EXPECT_EQ(GetCurrentSound(L"Explorer", L"EmptyRecycleBin")->Text(), L"C:\\Windows\\media\\Windows Recycle.wav");
+    const std::wstring asterisk = SlotPath(L".Default", L"SystemAsterisk") + L"\\.Current";
+    const std::tuple<const char*, DWORD, bool> cases[] = {{"read only", KEY_READ, true}, {"no access", 0, false}};
+    for (const auto& [what, access, readable] : cases) {
+        Reseed();
+        SetDefaultText(asterisk, kMine, REG_EXPAND_SZ); // .Default gives another sound
+        {
+            RestrictedKey restricted(asterisk, access);
+            // A sound that is read is compared and saved; one that cannot be
+            // read is never written, so nothing there can be lost.
+            EXPECT_EQ(SoundSlots::Read().AllComeBackFrom(L".Default"), !readable) << what;
+            EXPECT_TRUE(store.SnapshotCurrentSounds(L".Hushlark0", L"saved").Ok()) << what;
 
-    const std::wstring kept = SlotPath(L"Explorer", L"EmptyRecycleBin") + L"\\QuietOffice";
-    CreateKey(kept + L"\\Extra");
-    const ChangeReport deleted = store.DeleteScheme(L"QuietOffice");
-    EXPECT_EQ(deleted.failed, 1u);
-    EXPECT_EQ(deleted.total, 3u) << "the Names entry and two slot keys";
-    EXPECT_EQ(deleted.firstPath, kept);
-    EXPECT_FALSE(store.SchemeExists(L"QuietOffice"));
+            const ChangeReport report = store.ApplyScheme(L"QuietOffice");
+            EXPECT_EQ(report.total, 8u) << what; // seven slots and the current scheme
+            EXPECT_EQ(report.failed, 1u) << what;
+            EXPECT_EQ(report.firstPath, asterisk) << what;
+            EXPECT_EQ(report.firstError, ERROR_ACCESS_DENIED) << what;
+        }
+        EXPECT_EQ(GetCurrentSound(L".Default", L"SystemAsterisk").value_or(StoredValue()).Text(), kMine) << what;
+        const std::optional<StoredValue> saved = GetSchemeValue(L".Default", L"SystemAsterisk", L".Hushlark0");
+        EXPECT_EQ(saved ? saved->Text() : L"(none)", readable ? kMine : L"(none)") << what;
+        // QuietOffice gives these no sound: two NULs written.
+        for (const wchar_t* event : {L"SystemExclamation", L"Open"})
+            EXPECT_EQ(GetCurrentSound(L".Default", event).value_or(StoredValue()).ByteCount(), 4u) << what;
+        EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice") << what;
+    }
+}
 
-    const ChangeReport renamed = store.RenameScheme(L"QuietOffice", L"Calm");
-    EXPECT_EQ(renamed.failed, 1u);
-    EXPECT_EQ(renamed.firstPath, L"AppEvents\\Schemes\\Names\\QuietOffice");
-    EXPECT_EQ(renamed.firstError, ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(KeyExists(L"AppEvents\\Schemes\\Names\\QuietOffice")) << "a scheme that is gone stays gone";
+// Wine lets a key be deleted whatever its access list says (even with DELETE
+// denied to Everyone); a key with a subkey of its own cannot be deleted.
+TEST_F(FaultTest, DeleteReportsTheKeysThatStayAndDeletesTheRest)
+{
+    const std::wstring recycle = SlotPath(L"Explorer", L"EmptyRecycleBin") + L"\\Gone";
+    for (const bool entryStays : {false, true}) {
+        Reseed();
+        AddScheme(L"Gone", L"Gone scheme");
+        const std::wstring deleted[] = {SlotPath(L".Default", L"SystemAsterisk") + L"\\Gone",
+                                        SlotPath(L".Default", L"Open") + L"\\Gone",
+                                        SlotPath(L".Default", L"DeviceConnect") + L"\\Gone"};
+        for (const std::wstring& key : deleted)
+            SetDefaultText(key, L"gone.wav");
+        SetDefaultText(recycle + L"\\Extra", L"another program's data");
+        if (entryStays)
+            CreateKey(kNames + L"Gone\\Extra");
+        std::set<std::wstring> expected = Keys();
+        for (const std::wstring& key : deleted)
+            expected.erase(key);
+        if (!entryStays)
+            expected.erase(kNames + L"Gone");
+
+        const ChangeReport report = store.DeleteScheme(L"Gone");
+        EXPECT_EQ(report.total, 5u) << entryStays; // the Names entry and four slots
+        EXPECT_EQ(report.failed, entryStays ? 2u : 1u) << entryStays;
+        EXPECT_EQ(report.firstPath, entryStays ? kNames + L"Gone" : recycle) << entryStays;
+        EXPECT_EQ(report.firstError, ERROR_ACCESS_DENIED) << entryStays;
+        EXPECT_EQ(Keys(), expected) << entryStays;
+    }
+}
+
+TEST_F(FaultTest, RenameReportsAnEntryThatCannotBeWrittenOrIsGone)
+{
+    const std::tuple<const char*, std::optional<DWORD>, LONG> cases[] = {
+        {"no access", 0, ERROR_ACCESS_DENIED},
+        {"read only", KEY_READ, ERROR_ACCESS_DENIED},
+        {"gone", std::nullopt, ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& [what, access, error] : cases) {
+        Reseed();
+        if (!access)
+            DeleteTree(kNames + L"QuietOffice");
+        ChangeReport report;
+        {
+            std::optional<RestrictedKey> restricted;
+            if (access)
+                restricted.emplace(kNames + L"QuietOffice", *access);
+            report = store.RenameScheme(L"QuietOffice", L"Calm");
+        }
+        EXPECT_EQ(report.total, 1u) << what;
+        EXPECT_EQ(report.failed, 1u) << what;
+        EXPECT_EQ(report.firstPath, kNames + L"QuietOffice") << what;
+        EXPECT_EQ(report.firstError, error) << what;
+        EXPECT_EQ(store.ReadDefaultValue(kNames + L"QuietOffice"),
+                  access ? std::optional<std::wstring>(L"Quiet Office") : std::nullopt)
+            << what;
+    }
 }
 
 } // namespace

@@ -94,6 +94,28 @@ TEST_F(MuteControlTest, MuteSavesUnsavedSoundsAndUnmuteRestoresEverySlot)
     }
 }
 
+// A saved scheme's key cannot be created below a volatile slot: the keys made
+// below the slots before it are taken away again, and nothing changes.
+TEST_F(MuteControlTest, MuteThatCannotSaveTheSoundsChangesNothing)
+{
+    Reseed();
+    settings.WriteLastSound(L"QuietOffice");
+    settings.WriteDefaultScheme(L".current");
+    SetCurrentSchemeValue(L".current");
+    MakeSlotVolatile(L"Explorer", L"EmptyRecycleBin");
+    const auto events = Contents();
+    const auto settings = Contents(kSettingsPath);
+
+    const SoundChange muted = Mute(store);
+    EXPECT_EQ(muted.result, SoundChange::Result::NotSaved);
+    EXPECT_EQ(muted.savedScheme, std::nullopt);
+    EXPECT_EQ(muted.report.failed, 1u);
+    EXPECT_EQ(muted.report.firstPath, SlotPath(L"Explorer", L"EmptyRecycleBin") + L"\\.Hushlark0");
+    EXPECT_EQ(muted.report.firstError, ERROR_CHILD_MUST_BE_VOLATILE);
+    EXPECT_EQ(Contents(), events);
+    EXPECT_EQ(Contents(kSettingsPath), settings);
+}
+
 TEST_F(MuteControlTest, UnmuteTurnsOnTheRememberedSchemeOrDefault)
 {
     // LastSound none: no settings key at all; an empty key would silence every

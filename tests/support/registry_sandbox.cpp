@@ -141,20 +141,19 @@ std::map<std::wstring, StoredValue> RegistryContents(const std::wstring& path)
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return contents;
     contents[path] = StoredValue();
-    // Value names may be 16383 characters long, key names 255.
+    // Value names may be 16383 characters long, key names 255. Values are
+    // read as they are listed, through the same handle.
     std::vector<wchar_t> name(16384);
-    for (DWORD i = 0, length = 16384;
-         RegEnumValueW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = 16384) {
-        StoredValue value;
-        DWORD byteCount = 0;
-        if (RegQueryValueExW(key, name.data(), nullptr, &value.type, nullptr, &byteCount) != ERROR_SUCCESS)
-            continue;
-        value.bytes.resize(byteCount);
-        if (RegQueryValueExW(key, name.data(), nullptr, &value.type, value.bytes.data(), &byteCount) == ERROR_SUCCESS) {
-            value.bytes.resize(byteCount);
-            contents[path + L"|" + name.data()] = value;
-        }
+    DWORD maxByteCount = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxByteCount,
+                     nullptr, nullptr);
+    std::vector<std::uint8_t> data(maxByteCount + 1);
+    StoredValue value;
+    for (DWORD i = 0, length = 16384, byteCount = maxByteCount;
+         RegEnumValueW(key, i, name.data(), &length, nullptr, &value.type, data.data(), &byteCount) == ERROR_SUCCESS;
+         ++i, length = 16384, byteCount = maxByteCount) {
+        value.bytes.assign(data.begin(), data.begin() + byteCount);
+        contents[path + L"|" + name.data()] = value;
     }
     std::vector<std::wstring> subkeys;
     for (DWORD i = 0, length = 256;
