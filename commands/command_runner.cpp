@@ -25,22 +25,11 @@ CommandResult Result(const SoundChange& change)
     return result;
 }
 
-// Turning sounds on or off by hand ends a timed "off".
-CommandResult EndingTheTimer(CommandResult result)
-{
-    const LONG status = settings.DeleteOffUntil();
-    if (status != ERROR_SUCCESS && result.exitCode == kExitDone) {
-        result.exitCode = kExitFailed;
-        result.error = std::wstring(L"The timer could not be cancelled: ") + kSettingsKeyPath;
-    }
-    return result;
-}
-
 CommandResult TurnOff(const SchemeStore& store, const Command& command, ULONGLONG nowUtc)
 {
-    CommandResult result = Result(Mute(store));
     if (!command.forSeconds)
-        return EndingTheTimer(result);
+        return Result(TurnSoundsOff(store));
+    CommandResult result = Result(Mute(store));
     // Sounds that stayed on would not come back on by themselves either: no timer.
     if (result.exitCode != kExitDone)
         return result;
@@ -108,11 +97,9 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
     case CommandKind::Off:
         return TurnOff(store, command, nowUtc);
     case CommandKind::On:
-        return EndingTheTimer(Result(Unmute(store)));
+        return Result(TurnSoundsOn(store));
     case CommandKind::Toggle:
-        if (store.IsSoundOn())
-            return TurnOff(store, Command{CommandKind::Off}, nowUtc);
-        return EndingTheTimer(Result(Unmute(store)));
+        return Result(store.IsSoundOn() ? TurnSoundsOff(store) : TurnSoundsOn(store));
     case CommandKind::Scheme: {
         const std::optional<SchemeEntry> scheme = FindScheme(store.ListSchemes(), command.name);
         if (!scheme)

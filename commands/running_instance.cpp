@@ -69,7 +69,7 @@ bool StartTrayProgram()
                         &startup, &process))
         return false;
     // Both handles are ours to close; the program runs on.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);
+    const UniqueKernelHandle started(process.hProcess);
     return true;
 }

@@ -26,16 +26,4 @@ struct ChangeReport {
             firstError = error;
         }
     }
-
-    void Add(const ChangeReport& other)
-    {
-        total += other.total;
-        if (!other.Ok()) {
-            if (failed == 0) {
-                firstPath = other.firstPath;
-                firstError = other.firstError;
-            }
-            failed += other.failed;
-        }
-    }
 };

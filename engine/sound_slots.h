@@ -53,8 +53,6 @@ public:
     // where it has none. Counts one change per slot with a .Current key.
     ChangeReport Apply(const std::wstring& sourceKey) const;
 
-    std::size_t size() const noexcept { return slots_.size(); }
-
 private:
     struct App {
         std::wstring name;

@@ -75,10 +75,11 @@ void TrayController::SyncOffTimer()
     const std::optional<ULONGLONG> until = ProgramSettings().ReadOffUntil();
     const ULONGLONG now = UtcNow();
     if (until && *until <= now) {
-        // Come due, also while the program was not running.
+        // Come due, also while the program was not running. Shown nowhere
+        // should it fail: no box comes from a timer.
         KillTimer(window, kOffTimerId);
         offUntil.reset();
-        ExecuteCommand(Command{CommandKind::On}, store, now);
+        TurnSoundsOn(store);
     } else if (until) {
         constexpr ULONGLONG kTicksPerMs = 10000;
         const ULONGLONG remainingMs = (*until - now + kTicksPerMs - 1) / kTicksPerMs;

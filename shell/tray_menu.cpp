@@ -79,15 +79,12 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
     const HWND owner = window;
     std::wstring failure;
     switch (commandId) {
-    // By hand, on or off ends a timed "off".
     case IDM_SOUNDS_ON:
-        failure = FailureMessage(Unmute(store));
-        ProgramSettings().DeleteOffUntil();
+        failure = FailureMessage(TurnSoundsOn(store));
         SyncOffTimer();
         break;
     case IDM_SOUNDS_OFF:
-        failure = FailureMessage(Mute(store));
-        ProgramSettings().DeleteOffUntil();
+        failure = FailureMessage(TurnSoundsOff(store));
         SyncOffTimer();
         break;
     case IDM_EXIT:

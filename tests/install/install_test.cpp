@@ -51,20 +51,10 @@ std::wstring Package(const wchar_t* version)
     return FolderOf(RunningProgramPath()) + L"Hushlark-" + version + L"-test.msi";
 }
 
-// Runs msiexec with the arguments, silently, and answers its exit code.
-DWORD Msiexec(const std::wstring& arguments)
+// Runs msiexec with the arguments, silently; its exit code.
+std::optional<DWORD> Msiexec(const std::wstring& arguments)
 {
-    std::wstring commandLine = L"msiexec.exe " + arguments + L" /qn";
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return GetLastError();
-    const UniqueKernelHandle thread(process.hThread);
-    const UniqueKernelHandle child(process.hProcess);
-    DWORD exitCode = WAIT_TIMEOUT;
-    if (WaitForSingleObject(child.get(), kInstallTimeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(child.get(), &exitCode);
-    return exitCode;
+    return RunToEnd(L"msiexec.exe " + arguments + L" /qn", kInstallTimeoutMs);
 }
 
 // The installed-apps entries named Hushlark, by their DisplayVersion.
@@ -146,20 +136,9 @@ HWND InstalledInstance()
 }
 
 // The installed console twin with the arguments; its exit code.
-DWORD Installed(const std::wstring& arguments)
+std::optional<DWORD> Installed(const std::wstring& arguments)
 {
-    std::wstring commandLine = L"\"" + InstallFolder() + L"hushlark.com\" " + arguments;
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
-        return GetLastError();
-    const UniqueKernelHandle thread(process.hThread);
-    const UniqueKernelHandle child(process.hProcess);
-    DWORD exitCode = WAIT_TIMEOUT;
-    if (WaitForSingleObject(child.get(), 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(child.get(), &exitCode);
-    return exitCode;
+    return RunToEnd(L"\"" + InstallFolder() + L"hushlark.com\" " + arguments, 30000, CREATE_NO_WINDOW);
 }
 
 class Installer : public ::testing::Test {
@@ -198,7 +177,7 @@ protected:
 
 TEST_F(Installer, InstallsForTheUserAndRemovalTakesOnlyWhatItAdded)
 {
-    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.0") + L"\""), 0u);
+    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.0") + L"\""), std::optional<DWORD>(0));
     EXPECT_TRUE(FileExists(InstallFolder() + L"Hushlark.exe"));
     EXPECT_TRUE(FileExists(InstallFolder() + L"hushlark.com"));
     EXPECT_TRUE(FileExists(ShortcutPath()));
@@ -210,13 +189,13 @@ TEST_F(Installer, InstallsForTheUserAndRemovalTakesOnlyWhatItAdded)
     EXPECT_TRUE(WaitUntil([] { return InstalledInstance() != nullptr; }, 10000));
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 10000));
 
-    ASSERT_EQ(Installed(L"startup on"), 0u);
+    ASSERT_EQ(Installed(L"startup on"), std::optional<DWORD>(0));
     EXPECT_EQ(RunValue(), L"\"" + InstallFolder() + L"Hushlark.exe\" /l");
     // The program's first tick records the scheme it keeps.
     ASSERT_TRUE(WaitUntil([] { return ProgramSettings().ReadDefaultScheme().has_value(); }, 5000));
     const std::map<std::wstring, StoredValue> before = UsersData();
 
-    ASSERT_EQ(Msiexec(L"/x \"" + Package(L"1.0.0") + L"\""), 0u);
+    ASSERT_EQ(Msiexec(L"/x \"" + Package(L"1.0.0") + L"\""), std::optional<DWORD>(0));
     EXPECT_FALSE(FileExists(InstallFolder() + L"Hushlark.exe"));
     EXPECT_FALSE(FileExists(InstallFolder() + L"hushlark.com"));
     EXPECT_FALSE(FileExists(ShortcutPath()));
@@ -230,20 +209,20 @@ TEST_F(Installer, RemovalTurnsSoundsBackOnAndAnUpgradeKeepsWhatTheUserSet)
 {
     const std::map<std::wstring, std::wstring> sounds = SoundsInUse();
     ASSERT_GT(sounds.size(), 60u);
-    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.0") + L"\""), 0u);
-    ASSERT_EQ(Installed(L"startup on"), 0u);
-    ASSERT_EQ(Installed(L"off"), 0u);
+    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.0") + L"\""), std::optional<DWORD>(0));
+    ASSERT_EQ(Installed(L"startup on"), std::optional<DWORD>(0));
+    ASSERT_EQ(Installed(L"off"), std::optional<DWORD>(0));
 
     // A newer package replaces the older one; the start-up entry and the
     // silence stay.
-    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.1") + L"\""), 0u);
+    ASSERT_EQ(Msiexec(L"/i \"" + Package(L"1.0.1") + L"\""), std::optional<DWORD>(0));
     EXPECT_EQ(InstalledApps(), std::vector<std::wstring>{L"1.0.1"}) << "one installed copy";
     EXPECT_EQ(RunValue(), L"\"" + InstallFolder() + L"Hushlark.exe\" /l");
     EXPECT_FALSE(store.IsSoundOn());
     EXPECT_TRUE(WaitUntil([] { return InstalledInstance() != nullptr; }, 10000));
 
     // Nothing would be left to turn them on again.
-    ASSERT_EQ(Msiexec(L"/x \"" + Package(L"1.0.1") + L"\""), 0u);
+    ASSERT_EQ(Msiexec(L"/x \"" + Package(L"1.0.1") + L"\""), std::optional<DWORD>(0));
     EXPECT_TRUE(store.IsSoundOn());
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
     EXPECT_EQ(SoundsInUse(), sounds) << "every sound as it was";

@@ -128,6 +128,24 @@ ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs)
     return run;
 }
 
+std::optional<DWORD> RunToEnd(std::wstring commandLine, DWORD timeoutMs, DWORD creationFlags)
+{
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &process))
+        return std::nullopt;
+    const UniqueKernelHandle thread(process.hThread);
+    const UniqueKernelHandle child(process.hProcess);
+    DWORD exitCode = 0;
+    if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.get(), 1);
+        return std::nullopt;
+    }
+    GetExitCodeProcess(child.get(), &exitCode);
+    return exitCode;
+}
+
 RunningProgram::~RunningProgram()
 {
     Kill();

@@ -33,6 +33,10 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
+// Runs a command line and waits at most `timeoutMs` for it to end; its exit
+// code, or none when it did not start or end in time (it is then ended).
+std::optional<DWORD> RunToEnd(std::wstring commandLine, DWORD timeoutMs, DWORD creationFlags = 0);
+
 // What hushlark.com printed and its exit code.
 struct ConsoleRun {
     DWORD exitCode = 0xFFFFFFFF;
