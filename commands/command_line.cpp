@@ -1,6 +1,7 @@
 #include "commands/command_line.h"
 
 #include "commands/running_instance.h"
+#include "win32/clock.h"
 #include "win32/unique_handle.h"
 
 namespace {

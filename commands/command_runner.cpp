@@ -1,16 +1,13 @@
 #include "commands/command_runner.h"
 
-#include <cwchar>
-
-#include "commands/startup_entry.h"
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
 #include "mute/program_settings.h"
+#include "mute/startup_entry.h"
+#include "win32/clock.h"
 #include "win32/registry.h"
 
 namespace {
-
-constexpr ULONGLONG kFileTimeTicksPerSecond = 10'000'000;
 
 const ProgramSettings settings;
 
@@ -62,25 +59,6 @@ std::wstring ListText(const SchemeStore& store)
 }
 
 } // namespace
-
-ULONGLONG UtcNow()
-{
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
-std::wstring LocalClockText(ULONGLONG utcFileTime)
-{
-    const FILETIME utc = {static_cast<DWORD>(utcFileTime), static_cast<DWORD>(utcFileTime >> 32)};
-    SYSTEMTIME utcTime = {};
-    SYSTEMTIME local = {};
-    if (!FileTimeToSystemTime(&utc, &utcTime) || !SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local))
-        return L"--:--";
-    wchar_t text[8];
-    std::swprintf(text, 8, L"%02u:%02u", static_cast<unsigned>(local.wHour), static_cast<unsigned>(local.wMinute));
-    return text;
-}
 
 std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name)
 {

@@ -23,12 +23,6 @@ struct CommandResult {
 // as a FILETIME.
 CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc);
 
-// The current time as a UTC FILETIME.
-ULONGLONG UtcNow();
-
-// A UTC FILETIME as local "HH:MM", 24-hour.
-std::wstring LocalClockText(ULONGLONG utcFileTime);
-
 // The scheme that `scheme NAME` means: the first, in enumeration order, whose
 // shown name or key equals the name in any letter case. None when no scheme
 // matches.

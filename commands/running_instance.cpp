@@ -4,16 +4,10 @@
 #include "win32/process.h"
 #include "win32/unique_handle.h"
 
-namespace {
-
-constexpr wchar_t kProgramFile[] = L"Hushlark.exe";
-
-} // namespace
-
 bool IsProgramImage(const std::wstring& imagePath)
 {
     const std::wstring folder = FolderOf(imagePath);
-    return lstrcmpiW(imagePath.c_str() + folder.size(), kProgramFile) == 0;
+    return lstrcmpiW(imagePath.c_str() + folder.size(), kTrayProgramFile) == 0;
 }
 
 HWND FindRunningInstance()
@@ -49,11 +43,6 @@ std::optional<int> SendToInstance(HWND instance, const Command& command, DWORD t
                              &answer))
         return std::nullopt;
     return static_cast<int>(answer);
-}
-
-std::wstring TrayProgramPath()
-{
-    return FolderOf(RunningProgramPath()) + kProgramFile;
 }
 
 bool StartTrayProgram()

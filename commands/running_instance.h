@@ -25,9 +25,5 @@ HWND WaitForRunningInstance(DWORD timeoutMs);
 // when it did not answer within `timeoutMs`.
 std::optional<int> SendToInstance(HWND instance, const Command& command, DWORD timeoutMs);
 
-// The tray program of this process's folder: this executable itself, or the
-// Hushlark.exe beside hushlark.com.
-std::wstring TrayProgramPath();
-
 // Starts the tray program without a command; false when it could not start.
 bool StartTrayProgram();

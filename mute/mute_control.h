@@ -16,6 +16,7 @@ struct SoundChange {
         Done,       // every change was made
         NotSaved,   // the sounds in use could not be saved: nothing was changed
         PartlyDone, // some slots could not be changed
+        SchemeGone, // the scheme to apply no longer exists: nothing was changed
     };
     Result result = Result::Unchanged;
     // The scheme the sounds in use were saved under first, if they were.

@@ -6,6 +6,7 @@
 #include "commands/command_runner.h"
 #include "mute/program_settings.h"
 #include "resources/resource.h"
+#include "win32/clock.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "dialogs/failure_box.h"
 #include "mute/change_message.h"
-#include "commands/startup_entry.h"
+#include "mute/startup_entry.h"
 #include "dialogs/options_dialog.h"
 #include "menuskin/menu_skin.h"
 #include "resources/resource.h"

@@ -18,6 +18,11 @@ std::wstring RunningProgramPath()
     }
 }
 
+std::wstring TrayProgramPath()
+{
+    return FolderOf(RunningProgramPath()) + kTrayProgramFile;
+}
+
 std::wstring FolderOf(const std::wstring& path)
 {
     const std::wstring::size_type slash = path.find_last_of(L"\\/");

@@ -7,6 +7,13 @@
 // The full path of the running executable, whatever its length.
 std::wstring RunningProgramPath();
 
+// The file name of the tray program.
+inline constexpr wchar_t kTrayProgramFile[] = L"Hushlark.exe";
+
+// The tray program of this process's folder: this executable itself, or the
+// Hushlark.exe beside hushlark.com.
+std::wstring TrayProgramPath();
+
 // The folder part of a path, with its trailing backslash; empty when there is none.
 std::wstring FolderOf(const std::wstring& path);
 

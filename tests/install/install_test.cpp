@@ -10,6 +10,7 @@
 
 #include "engine/scheme_store.h"
 #include "mute/program_settings.h"
+#include "mute/startup_entry.h"
 #include "resources/resource.h"
 #include "tests/shell/program_driver.h"
 #include "tests/support/registry_sandbox.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr DWORD kInstallTimeoutMs = 120000;
 
 std::wstring Expand(const wchar_t* text)
@@ -100,7 +100,7 @@ std::map<std::wstring, std::wstring> SoundsInUse()
 
 std::optional<std::wstring> RunValue()
 {
-    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
+    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKeyPath);
     return registry::ReadString(run.get(), L"Hushlark");
 }
 
@@ -148,7 +148,7 @@ protected:
         if (!InThrowawayPrefix())
             GTEST_SKIP() << "runs only in the end-to-end tests' own Wine prefix";
         ASSERT_TRUE(SeedDemoProfile(HKEY_CURRENT_USER));
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Hushlark");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"Hushlark");
     }
 
     void TearDown() override

@@ -7,6 +7,7 @@
 #include "mute/program_settings.h"
 #include "shell/main_window.h"
 #include "tests/support/registry_sandbox.h"
+#include "win32/clock.h"
 
 namespace {
 

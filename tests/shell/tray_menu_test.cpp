@@ -11,7 +11,7 @@
 #include "resources/resource.h"
 #include "shell/main_window.h"
 #include "shell/scheme_menu.h"
-#include "commands/startup_entry.h"
+#include "mute/startup_entry.h"
 #include "win32/process.h"
 #include "shell/tray_controller.h"
 #include "tests/support/freed_memory_trap.h"
@@ -20,9 +20,6 @@
 #include "win32/unique_handle.h"
 
 namespace {
-
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 struct MenuRow {
     UINT id = 0;
@@ -261,7 +258,7 @@ TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram
     // This program is the Hushlark.exe beside the running executable.
     const std::wstring program = FolderOf(RunningProgramPath()) + L"Hushlark.exe";
     Command(IDM_LAUNCH_ON_STARTUP);
-    const std::optional<StoredValue> value = GetValue(kRunKey, L"Hushlark");
+    const std::optional<StoredValue> value = GetValue(kRunKeyPath, L"Hushlark");
     ASSERT_TRUE(value.has_value());
     const std::wstring expected = L"\"" + program + L"\" /l";
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
@@ -269,7 +266,7 @@ TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram
     EXPECT_EQ(value->ByteCount(), (expected.size() + 1) * sizeof(wchar_t));
     EXPECT_EQ(ReadStartupState(), StartupState::On);
     Command(IDM_LAUNCH_ON_STARTUP);
-    EXPECT_FALSE(GetValue(kRunKey, L"Hushlark").has_value());
+    EXPECT_FALSE(GetValue(kRunKeyPath, L"Hushlark").has_value());
 
     struct Case {
         std::wstring run;
@@ -291,23 +288,23 @@ TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram
         {L"", {}, StartupState::Off, "empty"},
     };
     for (const Case& c : cases) {
-        DeleteTree(kApprovedKey);
-        SetText(kRunKey, L"Hushlark", c.run);
+        DeleteTree(kStartupApprovedKeyPath);
+        SetText(kRunKeyPath, L"Hushlark", c.run);
         if (!c.approved.empty())
-            SetValue(kApprovedKey, L"Hushlark", REG_BINARY, c.approved);
+            SetValue(kStartupApprovedKeyPath, L"Hushlark", REG_BINARY, c.approved);
         EXPECT_EQ(ReadStartupState(), c.state) << c.what;
     }
 
     // Disabled by Windows: choosing the item asks for start-up here again.
     Command(IDM_LAUNCH_ON_STARTUP);
     EXPECT_EQ(ReadStartupState(), StartupState::On);
-    EXPECT_FALSE(GetValue(kApprovedKey, L"Hushlark").has_value());
-    EXPECT_EQ(GetValue(kRunKey, L"Hushlark")->Text(), expected);
+    EXPECT_FALSE(GetValue(kStartupApprovedKeyPath, L"Hushlark").has_value());
+    EXPECT_EQ(GetValue(kRunKeyPath, L"Hushlark")->Text(), expected);
     // Turned off: both values go.
-    SetValue(kApprovedKey, L"Hushlark", REG_BINARY, {0x02});
+    SetValue(kStartupApprovedKeyPath, L"Hushlark", REG_BINARY, {0x02});
     Command(IDM_LAUNCH_ON_STARTUP);
-    EXPECT_FALSE(GetValue(kRunKey, L"Hushlark").has_value());
-    EXPECT_FALSE(GetValue(kApprovedKey, L"Hushlark").has_value());
+    EXPECT_FALSE(GetValue(kRunKeyPath, L"Hushlark").has_value());
+    EXPECT_FALSE(GetValue(kStartupApprovedKeyPath, L"Hushlark").has_value());
 }
 
 // What the tracked menu looked like, read from inside the menu's loop.

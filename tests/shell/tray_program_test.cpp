@@ -10,6 +10,7 @@
 
 #include "engine/scheme_store.h"
 #include "mute/program_settings.h"
+#include "mute/startup_entry.h"
 #include "resources/resource.h"
 #include "tests/shell/program_driver.h"
 #include "tools/demo/demo_profile.h"
@@ -307,8 +308,7 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 
 TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 {
-    const wchar_t runKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, runKey, L"Hushlark");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"Hushlark");
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
@@ -316,7 +316,8 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
     auto runValue = [&]() -> std::optional<std::wstring> {
         wchar_t data[1024] = {};
         DWORD size = sizeof(data) - sizeof(wchar_t);
-        if (RegGetValueW(HKEY_CURRENT_USER, runKey, L"Hushlark", RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath, L"Hushlark", RRF_RT_REG_SZ, nullptr, data, &size) !=
+            ERROR_SUCCESS)
             return std::nullopt;
         return std::wstring(data);
     };
@@ -417,18 +418,18 @@ TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
     ExpectRun(L"--version", 0, "Hushlark 1.0.0\n");
 
     // The start-up entry, as the uninstaller and the menu see it.
-    const wchar_t approvedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
     ExpectRun(L"startup off", 0);
     ExpectRun(L"startup status", 0, "off\n");
     ExpectRun(L"startup ON", 0);
     ExpectRun(L"startup status", 0, "on\n");
     const BYTE disabled[] = {0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, L"Hushlark", REG_BINARY, disabled, sizeof(disabled));
+    RegSetKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, L"Hushlark", REG_BINARY, disabled, sizeof(disabled));
     ExpectRun(L"startup status", 0, "disabled\n");
     ExpectRun(L"startup off", 0);
     ExpectRun(L"startup status", 0, "off\n");
-    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, approvedKey, L"Hushlark", RRF_RT_ANY, nullptr, nullptr, nullptr),
-              ERROR_SUCCESS);
+    EXPECT_NE(
+        RegGetValueW(HKEY_CURRENT_USER, kStartupApprovedKeyPath, L"Hushlark", RRF_RT_ANY, nullptr, nullptr, nullptr),
+        ERROR_SUCCESS);
     ExpectRun(L"startup", 2, "", "Usage:");
     EXPECT_EQ(InstanceCount(), 0) << "nothing started an instance";
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "mute/program_settings.h"
+
 // A value as the registry holds it: its exact type and bytes.
 struct StoredValue {
     DWORD type = REG_NONE;
@@ -84,7 +86,7 @@ protected:
     // ("Quiet Office", key "QuietOffice"), three applications and their slots.
     void SeedTypicalProfile();
 
-    static constexpr wchar_t kSettingsPath[] = L"Software\\Quillfen\\Hushlark";
+    static constexpr const wchar_t* kSettingsPath = kSettingsKeyPath;
 
 private:
     HKEY parent_ = nullptr;

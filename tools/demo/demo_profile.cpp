@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "mute/program_settings.h"
 #include "win32/registry.h"
 
 namespace {
@@ -156,7 +157,7 @@ bool SeedDemoProfile(HKEY root)
     if (!RunsUnderWine())
         return false;
     RegDeleteTreeW(root, L"AppEvents\\Schemes");
-    RegDeleteTreeW(root, L"Software\\Quillfen\\Hushlark");
+    RegDeleteTreeW(root, kSettingsKeyPath);
 
     Writer writer(root);
     writer.Text(L"AppEvents\\Schemes", nullptr, L".Default");

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine prefix and virtual screen for the tools and .ci/run; sourced, not run.
 #
 #   wine_use_prefix PREFIX         export the Wine environment for PREFIX

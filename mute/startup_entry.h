@@ -7,7 +7,13 @@
 // Launch at logon: the value "Hushlark" in the per-user Run key, which names
 // this program (the Hushlark.exe of this process's folder) followed by " /l".
 // Windows' Task Manager and Settings disable an entry without deleting it, by
-// marking our value below Explorer\StartupApproved\Run.
+// marking our value below Explorer\StartupApproved\Run. Both keys are below
+// HKEY_CURRENT_USER.
+inline constexpr wchar_t kRunKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kStartupApprovedKeyPath[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+inline constexpr wchar_t kStartupValueName[] = L"Hushlark";
+
 enum class StartupState {
     Off,      // no Run value for this program
     On,       // Windows starts this program at logon

@@ -1,15 +1,11 @@
-#include "commands/startup_entry.h"
+#include "mute/startup_entry.h"
 
 #include <windows.h>
 
-#include "commands/running_instance.h"
+#include "win32/process.h"
 #include "win32/registry.h"
 
 namespace {
-
-constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
-constexpr wchar_t kValueName[] = L"Hushlark";
 
 // Deletes our value below a key; one that is not there is deleted already.
 LONG DeleteValue(const wchar_t* keyPath)
@@ -17,7 +13,7 @@ LONG DeleteValue(const wchar_t* keyPath)
     const registry::Key key = registry::OpenKey(HKEY_CURRENT_USER, keyPath, KEY_SET_VALUE);
     if (!key)
         return key.Absent() ? ERROR_SUCCESS : key.error;
-    const LONG status = RegDeleteValueW(key.get(), kValueName);
+    const LONG status = RegDeleteValueW(key.get(), kStartupValueName);
     return registry::IsAbsent(status) ? ERROR_SUCCESS : status;
 }
 
@@ -56,14 +52,14 @@ bool MarksDisabled(const std::vector<unsigned char>& approvedBytes)
 
 StartupState ReadStartupState()
 {
-    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKey);
-    const std::optional<std::wstring> command = registry::ReadString(run.get(), kValueName);
+    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKeyPath);
+    const std::optional<std::wstring> command = registry::ReadString(run.get(), kStartupValueName);
     const std::optional<std::wstring> program = command ? ProgramOfCommand(*command) : std::nullopt;
     // Another copy of the program (an old, moved or removed one) is not this one.
     if (!program || lstrcmpiW(program->c_str(), TrayProgramPath().c_str()) != 0)
         return StartupState::Off;
-    const registry::Key approved = registry::OpenKey(HKEY_CURRENT_USER, kApprovedKey);
-    const registry::Raw mark = approved ? registry::ReadRaw(approved.get(), kValueName) : registry::Raw();
+    const registry::Key approved = registry::OpenKey(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
+    const registry::Raw mark = approved ? registry::ReadRaw(approved.get(), kStartupValueName) : registry::Raw();
     if (mark.value && MarksDisabled(mark.value->bytes))
         return StartupState::Disabled;
     return StartupState::On;
@@ -71,16 +67,16 @@ StartupState ReadStartupState()
 
 long TurnStartupOn()
 {
-    const registry::Key run = registry::CreateKey(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
+    const registry::Key run = registry::CreateKey(HKEY_CURRENT_USER, kRunKeyPath, KEY_SET_VALUE);
     if (!run)
         return run.error;
-    const LONG written = registry::WriteString(run.get(), kValueName, REG_SZ, StartupCommand(TrayProgramPath()));
-    return written != ERROR_SUCCESS ? written : DeleteValue(kApprovedKey);
+    const LONG written = registry::WriteString(run.get(), kStartupValueName, REG_SZ, StartupCommand(TrayProgramPath()));
+    return written != ERROR_SUCCESS ? written : DeleteValue(kStartupApprovedKeyPath);
 }
 
 long TurnStartupOff()
 {
-    const LONG run = DeleteValue(kRunKey);
-    const LONG approved = DeleteValue(kApprovedKey);
+    const LONG run = DeleteValue(kRunKeyPath);
+    const LONG approved = DeleteValue(kStartupApprovedKeyPath);
     return run != ERROR_SUCCESS ? run : approved;
 }
