@@ -30,6 +30,9 @@
 #define IDM_LAUNCH_ON_STARTUP 32772
 #define IDM_OPTIONS 32773
 
+// Texts of the string table (strings.rc), loaded with LoadText.
+#define IDS_PROGRAM_NAME 2000
+
 #ifndef RC_INVOKED
 #include <windows.h>
 
