@@ -94,11 +94,10 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         return CommandResult{kExitDone, L"Hushlark " HUSHLARK_VERSION_TEXT L"\n", L""};
     case CommandKind::StartupOn:
     case CommandKind::StartupOff: {
-        const long status = command.kind == CommandKind::StartupOn ? TurnStartupOn() : TurnStartupOff();
-        if (status == ERROR_SUCCESS)
+        const ChangeReport report = command.kind == CommandKind::StartupOn ? TurnStartupOn() : TurnStartupOff();
+        if (report.Ok())
             return CommandResult();
-        return CommandResult{kExitFailed, L"",
-                             L"The start-up entry could not be changed: " + registry::ErrorText(status)};
+        return CommandResult{kExitFailed, L"", OneLine(StartupFailureMessage(report))};
     }
     case CommandKind::StartupStatus: {
         const StartupState state = ReadStartupState();

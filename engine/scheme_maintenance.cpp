@@ -1,6 +1,7 @@
 #include "engine/scheme_store.h"
 
 #include <cwchar>
+#include <iterator>
 
 #include "engine/scheme_paths.h"
 #include "engine/sound_slots.h"
@@ -8,8 +9,7 @@
 
 namespace {
 
-constexpr wchar_t kSnapshotPrefix[] = L".Hushlark";
-constexpr size_t kSnapshotPrefixLength = 9;
+constexpr size_t kSnapshotPrefixLength = std::size(scheme_paths::kSnapshotPrefix) - 1;
 
 } // namespace
 
@@ -30,7 +30,7 @@ ChangeReport SchemeStore::SnapshotCurrentSounds(const std::wstring& newSchemeKey
 std::wstring SchemeStore::FindFreeSchemeKey() const
 {
     for (unsigned long n = 0;; ++n) {
-        std::wstring key = kSnapshotPrefix + std::to_wstring(n);
+        std::wstring key = scheme_paths::kSnapshotPrefix + std::to_wstring(n);
         if (!SchemeExists(key))
             return key;
     }

@@ -3,24 +3,6 @@
 #include "engine/scheme_paths.h"
 #include "win32/registry.h"
 
-namespace {
-
-struct DisplayRule {
-    const wchar_t* storedValue;
-    const wchar_t* displayName;
-};
-
-// The system schemes' names are resource references; older Windows versions
-// keep them in the control panel applet, newer ones in the media resource DLL.
-constexpr DisplayRule kDisplayRules[] = {
-    {L"@mmsys.cpl,-800", L"Windows Default"},
-    {L"@mmsys.cpl,-801", L"No Sounds"},
-    {L"@mmres.dll,-800", L"Windows Default"},
-    {L"@mmres.dll,-801", L"No Sounds"},
-};
-
-} // namespace
-
 bool NamesEqual(const std::wstring& left, const std::wstring& right)
 {
     return lstrcmpiW(left.c_str(), right.c_str()) == 0;
@@ -33,7 +15,7 @@ bool IsSilentScheme(const std::wstring& schemeKey)
 
 bool IsUnsavedScheme(const std::wstring& schemeKey)
 {
-    return NamesEqual(schemeKey, L".current");
+    return NamesEqual(schemeKey, scheme_paths::kUnsavedScheme);
 }
 
 bool IsSchemeKeyName(const std::wstring& schemeKey)
@@ -44,9 +26,14 @@ bool IsSchemeKeyName(const std::wstring& schemeKey)
 
 std::wstring DisplayNameFromStoredValue(const std::wstring& storedValue)
 {
-    for (const DisplayRule& rule : kDisplayRules) {
-        if (NamesEqual(storedValue, rule.storedValue))
-            return rule.displayName;
+    // The system schemes' names are resource references.
+    for (const wchar_t* stored : scheme_paths::kDefaultSchemeStoredNames) {
+        if (NamesEqual(storedValue, stored))
+            return scheme_paths::kDefaultSchemeName;
+    }
+    for (const wchar_t* stored : scheme_paths::kSilentSchemeStoredNames) {
+        if (NamesEqual(storedValue, stored))
+            return scheme_paths::kSilentSchemeName;
     }
     return storedValue;
 }

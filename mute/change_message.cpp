@@ -1,5 +1,6 @@
 #include "mute/change_message.h"
 
+#include "mute/program_settings.h"
 #include "win32/registry.h"
 
 namespace {
@@ -26,10 +27,26 @@ std::wstring FailureMessage(const ChangeReport& report)
            std::to_wstring(report.total) + L")." + WhereAndWhy(report);
 }
 
+std::wstring SettingsFailureMessage(LONG error)
+{
+    return L"Hushlark's settings could not be saved.\n" + std::wstring(kSettingsKeyPath) + L"\n" +
+           registry::ErrorText(error);
+}
+
+std::wstring StartupFailureMessage(const ChangeReport& report)
+{
+    if (report.Ok())
+        return std::wstring();
+    return L"The start-up entry could not be changed." + WhereAndWhy(report);
+}
+
 std::wstring FailureLine(const SoundChange& change)
 {
-    std::wstring line = FailureMessage(change);
-    // The place and the error follow the first line after a colon.
+    return OneLine(FailureMessage(change));
+}
+
+std::wstring OneLine(std::wstring line)
+{
     const std::wstring::size_type first = line.find(L'\n');
     if (first != std::wstring::npos) {
         line[first] = L' ';

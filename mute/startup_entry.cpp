@@ -65,18 +65,23 @@ StartupState ReadStartupState()
     return StartupState::On;
 }
 
-long TurnStartupOn()
+ChangeReport TurnStartupOn()
 {
+    ChangeReport report;
     const registry::Key run = registry::CreateKey(HKEY_CURRENT_USER, kRunKeyPath, KEY_SET_VALUE);
-    if (!run)
-        return run.error;
-    const LONG written = registry::WriteString(run.get(), kStartupValueName, REG_SZ, StartupCommand(TrayProgramPath()));
-    return written != ERROR_SUCCESS ? written : DeleteValue(kStartupApprovedKeyPath);
+    report.Count(run ? registry::WriteString(run.get(), kStartupValueName, REG_SZ, StartupCommand(TrayProgramPath()))
+                     : run.error,
+                 [] { return std::wstring(kRunKeyPath); });
+    // A Run value that could not be written is not approved either.
+    if (report.Ok())
+        report.Count(DeleteValue(kStartupApprovedKeyPath), [] { return std::wstring(kStartupApprovedKeyPath); });
+    return report;
 }
 
-long TurnStartupOff()
+ChangeReport TurnStartupOff()
 {
-    const LONG run = DeleteValue(kRunKeyPath);
-    const LONG approved = DeleteValue(kStartupApprovedKeyPath);
-    return run != ERROR_SUCCESS ? run : approved;
+    ChangeReport report;
+    report.Count(DeleteValue(kRunKeyPath), [] { return std::wstring(kRunKeyPath); });
+    report.Count(DeleteValue(kStartupApprovedKeyPath), [] { return std::wstring(kStartupApprovedKeyPath); });
+    return report;
 }

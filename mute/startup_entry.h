@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/change_report.h"
+
 // Launch at logon: the value "Hushlark" in the per-user Run key, which names
 // this program (the Hushlark.exe of this process's folder) followed by " /l".
 // Windows' Task Manager and Settings disable an entry without deleting it, by
@@ -23,11 +25,12 @@ enum class StartupState {
 StartupState ReadStartupState();
 
 // Writes the Run value for this program and deletes our StartupApproved
-// value, since the user asked for start-up here. Answers the Win32 result.
-long TurnStartupOn();
+// value, since the user asked for start-up here. The report names the key of
+// the first failure.
+[[nodiscard]] ChangeReport TurnStartupOn();
 
 // Deletes the Run value, wherever it points, and our StartupApproved value.
-long TurnStartupOff();
+[[nodiscard]] ChangeReport TurnStartupOff();
 
 // The command stored in the Run value: the program's full path in quotes, so
 // that a path with spaces cannot be taken for another program, then " /l".

@@ -91,10 +91,7 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
         DestroyWindow(owner);
         break;
     case IDM_LAUNCH_ON_STARTUP:
-        if (ReadStartupState() == StartupState::On)
-            TurnStartupOff();
-        else
-            TurnStartupOn();
+        failure = StartupFailureMessage(ReadStartupState() == StartupState::On ? TurnStartupOff() : TurnStartupOn());
         break;
     case IDM_OPTIONS:
         RunOptionsDialog(owner, instance);
