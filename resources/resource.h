@@ -33,6 +33,14 @@
 // Texts of the string table (strings.rc), loaded with LoadText.
 #define IDS_PROGRAM_NAME 2000
 
+// Sound changes and the program's settings: 2100-2199.
+
+// The timed off: 2200-2299.
+
+// The command line and the console: 2300-2499.
+
+// The tray icon, its menu and the dialogs: 2500-2699.
+
 #ifndef RC_INVOKED
 #include <windows.h>
 
