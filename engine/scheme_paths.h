@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Registry paths of the sound-event data, all below HKEY_CURRENT_USER.
@@ -18,6 +19,10 @@ inline constexpr wchar_t kSilentScheme[] = L".None";
 inline constexpr wchar_t kDefaultScheme[] = L".Default";
 inline constexpr wchar_t kUnsavedScheme[] = L".current";
 inline constexpr wchar_t kSnapshotPrefix[] = L".Hushlark";
+
+// The longest display name the program gives a scheme (Rename) or takes from
+// a command; a longer one made by another program is chosen by its key.
+inline constexpr std::size_t kMaxSchemeNameLength = 1000;
 
 // What the two system schemes are shown as, and the resource references their
 // Names entries hold instead: older Windows versions keep them in the control

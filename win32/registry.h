@@ -85,15 +85,17 @@ LONG WriteBytes(HKEY key, const wchar_t* valueName, DWORD type, const void* data
 std::wstring ErrorText(LONG error);
 
 // Calls visit(index, name) for every subkey of `parent` in enumeration order.
-// An index whose name cannot be read is skipped and keeps its number; the walk
-// ends at ERROR_NO_MORE_ITEMS, or at once when the key itself is unusable
-// (empty handle, or deleted by another program during the walk). A smaller
-// name capacity than the usual one is for tests of the skipping.
+// An index whose name does not fit is skipped and keeps its number. The walk
+// ends at ERROR_NO_MORE_ITEMS, answering ERROR_SUCCESS, and at once at any
+// other error, answering it: an error that persists (access denied, the key
+// deleted by another program during the walk) would otherwise repeat for
+// every index. An empty handle is ERROR_INVALID_HANDLE. A smaller name
+// capacity than the usual one is for tests of the skipping.
 template <typename Visitor>
-void WalkSubkeys(HKEY parent, Visitor&& visit, DWORD nameCapacity = kSubkeyNameCapacity)
+LONG WalkSubkeys(HKEY parent, Visitor&& visit, DWORD nameCapacity = kSubkeyNameCapacity)
 {
     if (!parent)
-        return;
+        return ERROR_INVALID_HANDLE;
     wchar_t name[kSubkeyNameCapacity];
     nameCapacity = nameCapacity < kSubkeyNameCapacity ? nameCapacity : kSubkeyNameCapacity;
     for (DWORD index = 0;; ++index) {
@@ -102,8 +104,10 @@ void WalkSubkeys(HKEY parent, Visitor&& visit, DWORD nameCapacity = kSubkeyNameC
         if (status == ERROR_SUCCESS) {
             name[kSubkeyNameCapacity - 1] = L'\0';
             visit(index, static_cast<const wchar_t*>(name));
-        } else if (status == ERROR_NO_MORE_ITEMS || status == ERROR_KEY_DELETED || status == ERROR_INVALID_HANDLE) {
-            return;
+        } else if (status == ERROR_NO_MORE_ITEMS) {
+            return ERROR_SUCCESS;
+        } else if (status != ERROR_MORE_DATA) {
+            return status;
         }
     }
 }

@@ -45,19 +45,33 @@ TEST_F(RegistryTest, WalkSkipsANameThatDoesNotFitAndEndsWhenItsParentGoes)
         CreateKey(std::wstring(kPath) + L"\\" + name);
     const registry::Key parent = registry::OpenKey(HKEY_CURRENT_USER, kPath);
     std::vector<std::pair<DWORD, std::wstring>> visited;
-    registry::WalkSubkeys(
-        parent.get(), [&](DWORD index, const wchar_t* name) { visited.emplace_back(index, name); }, 3);
+    EXPECT_EQ(registry::WalkSubkeys(
+                  parent.get(), [&](DWORD index, const wchar_t* name) { visited.emplace_back(index, name); }, 3),
+              ERROR_SUCCESS);
     const std::vector<std::pair<DWORD, std::wstring>> expected = {{0, L"a1"}, {2, L"c1"}};
     EXPECT_EQ(visited, expected);
 
     // Deleted by another program during the walk: every later index fails alike.
     int visits = 0;
-    registry::WalkSubkeys(parent.get(), [&](DWORD, const wchar_t*) {
+    const LONG deleted = registry::WalkSubkeys(parent.get(), [&](DWORD, const wchar_t*) {
         if (++visits == 1)
             DeleteTree(kPath);
     });
-    EXPECT_GE(visits, 1);
-    EXPECT_LE(visits, 3);
+    EXPECT_EQ(visits, 1);
+    EXPECT_NE(deleted, ERROR_SUCCESS);
+    EXPECT_EQ(registry::WalkSubkeys(nullptr, [](DWORD, const wchar_t*) {}), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryTest, AWalkThatMayNotEnumerateEndsWithItsError)
+{
+    CreateKey(std::wstring(kPath) + L"\\a1");
+    // Enumerating needs KEY_ENUMERATE_SUB_KEYS: every index is refused alike,
+    // which a walk that only stops at the end would repeat for ever.
+    const registry::Key parent = registry::OpenKey(HKEY_CURRENT_USER, kPath, KEY_QUERY_VALUE);
+    ASSERT_TRUE(parent);
+    int visits = 0;
+    EXPECT_EQ(registry::WalkSubkeys(parent.get(), [&](DWORD, const wchar_t*) { ++visits; }), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(visits, 0);
 }
 
 } // namespace
