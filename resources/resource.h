@@ -41,6 +41,10 @@
 
 // The tray icon, its menu and the dialogs: 2500-2699.
 
+// Quiet by itself: 2700-2899.
+#define IDS_QUIET_OFF_FAILED 2700
+#define IDS_QUIET_ON_FAILED 2701
+
 #ifndef RC_INVOKED
 #include <windows.h>
 
