@@ -11,6 +11,7 @@
 // Dialog templates.
 #define IDD_OPTIONS 110
 #define IDD_RENAME 112
+#define IDD_QUIET_HOURS 114
 
 // Options dialog controls.
 #define IDC_SCHEME_LIST 1004
@@ -21,6 +22,15 @@
 
 // Rename dialog controls.
 #define IDC_NEW_NAME 1008
+
+// Quiet Hours dialog controls; the weekday boxes follow each other from Monday.
+#define IDC_QUIET_HOURS_ON 1020
+#define IDC_PERIOD_LIST 1021
+#define IDC_PERIOD_FROM 1022
+#define IDC_PERIOD_TO 1023
+#define IDC_ADD_PERIOD 1024
+#define IDC_REMOVE_PERIOD 1025
+#define IDC_DAY_MONDAY 1030
 
 // Tray menu commands.
 #define IDM_SCHEME_BASE 1180
@@ -68,6 +78,10 @@
 #define IDS_DAY_FRIDAY 2724
 #define IDS_DAY_SATURDAY 2725
 #define IDS_DAY_SUNDAY 2726
+#define IDS_QUIET_HOURS_TITLE 2730
+#define IDS_QUIET_SAME_START_AND_END 2731
+#define IDS_QUIET_NO_DAY 2732
+#define IDS_QUIET_TOO_MANY 2733
 
 #ifndef RC_INVOKED
 #include <windows.h>
