@@ -29,4 +29,4 @@ std::vector<BYTE> EncodeRequest(const Command& command, HWND replyWindow, DWORD 
 // A request that arrived from another process; none for anything else: another
 // tag, no data or too much, a layout that does not fit, words that are not a
 // command.
-std::optional<Request> RequestFromCopyData(const COPYDATASTRUCT* data);
+[[nodiscard]] std::optional<Request> RequestFromCopyData(const COPYDATASTRUCT* data);

@@ -125,32 +125,6 @@ TEST(Request, TheLongestCommandFitsAndCarriesTheReplyAddress)
     }
 }
 
-TEST(Request, AnythingButAWellFormedCommandIsRefused)
-{
-    const std::optional<Command> off = ParseCommand({L"off"});
-    ASSERT_TRUE(off.has_value());
-    const std::vector<BYTE> good = EncodeRequest(*off, nullptr, 7);
-    auto refused = [](ULONG_PTR tag, std::vector<BYTE> data) {
-        const COPYDATASTRUCT copy = {tag, static_cast<DWORD>(data.size()), data.empty() ? nullptr : data.data()};
-        return !RequestFromCopyData(&copy).has_value();
-    };
-    EXPECT_FALSE(refused(kRequestTag, good));
-    EXPECT_TRUE(refused(kRequestTag + 1, good)) << "another tag";
-    EXPECT_TRUE(refused(kRequestTag, {})) << "no data";
-    EXPECT_TRUE(refused(kRequestTag, std::vector<BYTE>(good.begin(), good.begin() + 8))) << "no words";
-    EXPECT_TRUE(refused(kRequestTag, std::vector<BYTE>(good.begin(), good.end() - 2))) << "not ended";
-    EXPECT_TRUE(refused(kRequestTag, std::vector<BYTE>(good.begin(), good.end() - 1))) << "odd size";
-    std::vector<BYTE> huge = good;
-    huge.insert(huge.begin() + 8, kMaxMessageBytes, 'o');
-    EXPECT_TRUE(refused(kRequestTag, huge)) << "too large";
-    EXPECT_TRUE(
-        refused(kRequestTag, EncodeRequest(Command{CommandKind::Off, L"", std::nullopt, {L"mute"}}, nullptr, 0)))
-        << "not a command";
-    EXPECT_TRUE(
-        refused(kRequestTag, EncodeRequest(Command{CommandKind::Off, L"", std::nullopt, {L"off", L"now"}}, nullptr, 0)))
-        << "malformed";
-}
-
 TEST(UsageText, EveryCommandFromTheTableInItsOrder)
 {
     EXPECT_EQ(UsageText(),

@@ -14,7 +14,6 @@
 #include "mute/startup_entry.h"
 #include "resources/resource.h"
 #include "tests/shell/program_driver.h"
-#include "tests/support/restricted_key.h"
 #include "tools/demo/demo_profile.h"
 #include "win32/unique_handle.h"
 #include "win32/registry.h"
@@ -586,19 +585,6 @@ TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
               "hushlark: Several sound schemes are named \"evening\": use a key (Dusk, Late).\n");
     EXPECT_TRUE(store.IsSoundOn());
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
-}
-
-TEST_F(CommandLine, UnreadableSchemesAreAFailureWithThePlaceAndTheError)
-{
-    const std::string unreadable = "hushlark: The sound schemes could not be read.\nAppEvents\\Schemes\\Names\n";
-    const RestrictedKey names(L"AppEvents\\Schemes\\Names", 0);
-    for (const wchar_t* command : {L"list", L"scheme afternoon"}) {
-        const ConsoleRun run = RunConsole(command);
-        EXPECT_EQ(run.exitCode, 1u) << testing::PrintToString(command);
-        EXPECT_EQ(run.output, "");
-        EXPECT_EQ(run.errors.rfind(unreadable, 0), 0u) << run.errors;
-        EXPECT_GT(run.errors.size(), unreadable.size() + 1) << "the error's text on a line of its own";
-    }
 }
 
 // hushlark.com alone in a folder, without Hushlark.exe beside it.
