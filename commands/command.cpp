@@ -1,34 +1,150 @@
 #include "commands/command.h"
 
-#include <cwchar>
 #include <cwctype>
+
+#include "engine/scheme_paths.h"
+#include "resources/resource.h"
+#include "win32/text.h"
 
 namespace {
 
-struct Word {
-    const wchar_t* text;
+// How an argument is taken from the words after the command's own.
+enum class Take {
+    Flag, // the option word alone
+    Word, // one word: after the option word, or in its place for a positional argument
+    Rest, // every word left, joined with single spaces: a name may come unquoted
+};
+
+// Checks an argument's text and keeps it in the command; false when it does
+// not fit. A flag is stored with empty text.
+using StoreArgument = bool (*)(const std::wstring& text, Command& command);
+
+struct ArgumentRule {
+    const wchar_t* option = nullptr; // "--for"; none for a positional argument
+    Take take = Take::Word;
+    bool required = false;
+    StoreArgument store = nullptr; // none: the rule is unused
+};
+
+constexpr std::size_t kMaxCommandWords = 3;
+constexpr std::size_t kMaxArgumentRules = 3;
+
+// One command: the words that name it, what may follow them, whether it
+// changes something, and its usage lines (0: none of its own, as for a second
+// spelling or a command that shares another's line). The table's order is
+// the usage text's.
+struct CommandRow {
     CommandKind kind;
+    const wchar_t* words[kMaxCommandWords];
+    ArgumentRule arguments[kMaxArgumentRules];
+    bool changesSomething;
+    UINT usage;
 };
 
-constexpr Word kWords[] = {
-    {L"off", CommandKind::Off},           {L"on", CommandKind::On},
-    {L"toggle", CommandKind::Toggle},     {L"scheme", CommandKind::Scheme},
-    {L"status", CommandKind::Status},     {L"list", CommandKind::List},
-    {L"exit", CommandKind::Exit},         {L"--help", CommandKind::Help},
-    {L"-h", CommandKind::Help},           {L"/?", CommandKind::Help},
-    {L"--version", CommandKind::Version},
-};
+bool StoreDuration(const std::wstring& text, Command& command)
+{
+    command.forSeconds = ParseDuration(text);
+    return command.forSeconds.has_value();
+}
 
-// The second word of "startup".
-constexpr Word kStartupWords[] = {
-    {L"on", CommandKind::StartupOn},
-    {L"off", CommandKind::StartupOff},
-    {L"status", CommandKind::StartupStatus},
+// Any name the Options list can show, up to the program's limit; a longer one
+// made by another program is chosen by its key.
+bool StoreSchemeName(const std::wstring& text, Command& command)
+{
+    command.name = text;
+    return !text.empty() && text.size() <= scheme_paths::kMaxSchemeNameLength;
+}
+
+constexpr CommandRow kCommands[] = {
+    {CommandKind::Off, {L"off"}, {{L"--for", Take::Word, false, StoreDuration}}, true, IDS_USAGE_OFF},
+    {CommandKind::On, {L"on"}, {}, true, IDS_USAGE_ON},
+    {CommandKind::Toggle, {L"toggle"}, {}, true, IDS_USAGE_TOGGLE},
+    {CommandKind::Scheme, {L"scheme"}, {{nullptr, Take::Rest, true, StoreSchemeName}}, true, IDS_USAGE_SCHEME},
+    {CommandKind::Status, {L"status"}, {}, false, IDS_USAGE_STATUS},
+    {CommandKind::List, {L"list"}, {}, false, IDS_USAGE_LIST},
+    {CommandKind::Exit, {L"exit"}, {}, true, IDS_USAGE_EXIT},
+    {CommandKind::StartupOn, {L"startup", L"on"}, {}, false, IDS_USAGE_STARTUP_ON_OFF},
+    {CommandKind::StartupOff, {L"startup", L"off"}, {}, false, 0},
+    {CommandKind::StartupStatus, {L"startup", L"status"}, {}, false, IDS_USAGE_STARTUP_STATUS},
+    {CommandKind::Version, {L"--version"}, {}, false, IDS_USAGE_VERSION},
+    {CommandKind::Help, {L"--help"}, {}, false, 0},
+    {CommandKind::Help, {L"-h"}, {}, false, 0},
+    {CommandKind::Help, {L"/?"}, {}, false, 0},
 };
 
 bool Same(const std::wstring& left, const wchar_t* right)
 {
     return lstrcmpiW(left.c_str(), right) == 0;
+}
+
+// How many words name the row's command when they begin `words`; 0 when
+// they do not.
+std::size_t MatchedWords(const CommandRow& row, const std::vector<std::wstring>& words)
+{
+    std::size_t count = 0;
+    for (; count < kMaxCommandWords && row.words[count]; ++count) {
+        if (count >= words.size() || !Same(words[count], row.words[count]))
+            return 0;
+    }
+    return count;
+}
+
+// The row's option rule for a word, or none.
+const ArgumentRule* OptionRule(const CommandRow& row, const std::wstring& word)
+{
+    for (const ArgumentRule& rule : row.arguments) {
+        if (rule.store && rule.option && Same(word, rule.option))
+            return &rule;
+    }
+    return nullptr;
+}
+
+// Takes the words from `next` on by the row's argument rules: options in any
+// order, each at most once; positional arguments in the order of the rules.
+bool ParseArguments(const CommandRow& row, const std::vector<std::wstring>& words, std::size_t next, Command& command)
+{
+    bool given[kMaxArgumentRules] = {};
+    std::size_t positional = 0; // the first rule a positional word may take
+    while (next < words.size()) {
+        const ArgumentRule* rule = OptionRule(row, words[next]);
+        std::wstring text;
+        if (rule) {
+            ++next;
+            if (rule->take != Take::Flag) {
+                if (next >= words.size())
+                    return false;
+                text = words[next++];
+            }
+        } else {
+            while (positional < kMaxArgumentRules &&
+                   (!row.arguments[positional].store || row.arguments[positional].option))
+                ++positional;
+            if (positional == kMaxArgumentRules)
+                return false; // a word the command does not take
+            rule = &row.arguments[positional++];
+            text = words[next++];
+            for (; rule->take == Take::Rest && next < words.size(); ++next)
+                text += L" " + words[next];
+        }
+        bool& ruleGiven = given[rule - row.arguments];
+        if (ruleGiven || !rule->store(text, command))
+            return false;
+        ruleGiven = true;
+    }
+    for (std::size_t i = 0; i < kMaxArgumentRules; ++i) {
+        if (row.arguments[i].store && row.arguments[i].required && !given[i])
+            return false;
+    }
+    return true;
+}
+
+const CommandRow& RowOf(CommandKind kind)
+{
+    for (const CommandRow& row : kCommands) {
+        if (row.kind == kind)
+            return row;
+    }
+    return kCommands[0]; // every kind has a row
 }
 
 } // namespace
@@ -63,128 +179,56 @@ std::optional<ULONGLONG> ParseDuration(const std::wstring& text)
     return seconds;
 }
 
+ParsedCommand ParseCommandLine(const std::vector<std::wstring>& words)
+{
+    ParsedCommand parsed;
+    if (words.empty())
+        return parsed;
+    // The row that names the most words wins: "startup on" over a "startup"
+    // of its own, should there be one.
+    const CommandRow* matched = nullptr;
+    std::size_t matchedWords = 0;
+    bool commandWord = false;
+    for (const CommandRow& row : kCommands) {
+        commandWord = commandWord || Same(words[0], row.words[0]);
+        const std::size_t count = MatchedWords(row, words);
+        if (count > matchedWords) {
+            matched = &row;
+            matchedWords = count;
+        }
+    }
+    if (!commandWord)
+        return parsed;
+    parsed.status = ParseStatus::Malformed;
+    Command command;
+    if (!matched || !ParseArguments(*matched, words, matchedWords, command))
+        return parsed;
+    command.kind = matched->kind;
+    command.words = words;
+    parsed.status = ParseStatus::Command;
+    parsed.command = std::move(command);
+    return parsed;
+}
+
 std::optional<Command> ParseCommand(const std::vector<std::wstring>& words)
 {
-    if (words.empty())
+    ParsedCommand parsed = ParseCommandLine(words);
+    if (parsed.status != ParseStatus::Command)
         return std::nullopt;
-    Command command;
-    if (Same(words[0], L"startup")) {
-        for (const Word& word : kStartupWords) {
-            if (words.size() == 2 && Same(words[1], word.text))
-                return Command{word.kind};
-        }
-        return std::nullopt;
-    }
-    bool known = false;
-    for (const Word& word : kWords) {
-        if (Same(words[0], word.text)) {
-            command.kind = word.kind;
-            known = true;
-        }
-    }
-    if (!known)
-        return std::nullopt;
-
-    if (command.kind == CommandKind::Scheme) {
-        // A name with spaces may come as one quoted word or as several.
-        for (std::size_t i = 1; i < words.size(); ++i)
-            command.name += (i > 1 ? L" " : L"") + words[i];
-        if (command.name.empty() || command.name.size() > kMaxNameLength ||
-            command.name.find(L'\0') != std::wstring::npos)
-            return std::nullopt;
-        return command;
-    }
-    if (command.kind == CommandKind::Off && words.size() == 3 && Same(words[1], L"--for")) {
-        command.forSeconds = ParseDuration(words[2]);
-        if (!command.forSeconds)
-            return std::nullopt;
-        return command;
-    }
-    if (words.size() != 1)
-        return std::nullopt;
-    return command;
+    return std::move(parsed.command);
 }
 
 bool ChangesSomething(const Command& command)
 {
-    switch (command.kind) {
-    case CommandKind::Off:
-    case CommandKind::On:
-    case CommandKind::Toggle:
-    case CommandKind::Scheme:
-    case CommandKind::Exit:
-        return true;
-    default:
-        return false;
-    }
-}
-
-std::wstring EncodeCommand(const Command& command)
-{
-    for (const Word& word : kStartupWords) {
-        if (word.kind == command.kind)
-            return std::wstring(L"startup ") + word.text;
-    }
-    for (const Word& word : kWords) {
-        if (word.kind != command.kind)
-            continue;
-        std::wstring text = word.text;
-        if (command.kind == CommandKind::Scheme)
-            text += L" " + command.name;
-        if (command.forSeconds)
-            text += L" --for " + std::to_wstring(*command.forSeconds) + L"s";
-        return text;
-    }
-    return std::wstring();
-}
-
-std::optional<Command> DecodeCommand(const std::wstring& text)
-{
-    // The name is everything after "scheme ", spaces included.
-    const std::wstring::size_type space = text.find(L' ');
-    const std::wstring first = text.substr(0, space);
-    if (Same(first, L"scheme") && space != std::wstring::npos)
-        return ParseCommand({first, text.substr(space + 1)});
-    std::vector<std::wstring> words;
-    for (std::wstring::size_type start = 0; start <= text.size();) {
-        const std::wstring::size_type end = text.find(L' ', start);
-        words.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-        if (end == std::wstring::npos)
-            break;
-        start = end + 1;
-    }
-    return ParseCommand(words);
-}
-
-std::optional<Command> CommandFromCopyData(const COPYDATASTRUCT* data)
-{
-    if (!data || data->dwData != kCommandTag || !data->lpData || data->cbData < sizeof(wchar_t) ||
-        data->cbData > kMaxCommandBytes || data->cbData % sizeof(wchar_t) != 0)
-        return std::nullopt;
-    const wchar_t* text = static_cast<const wchar_t*>(data->lpData);
-    const std::size_t capacity = data->cbData / sizeof(wchar_t);
-    const std::size_t length = wcsnlen(text, capacity);
-    if (length == capacity)
-        return std::nullopt; // not terminated within the data
-    return DecodeCommand(std::wstring(text, length));
+    return RowOf(command.kind).changesSomething;
 }
 
 std::wstring UsageText()
 {
-    return L"Usage: hushlark COMMAND\n"
-           L"\n"
-           L"  off                 turn sounds off\n"
-           L"  off --for DURATION  turn sounds off, and on again after DURATION (90s, 45m, 2h; at most 24h)\n"
-           L"  on                  turn sounds on\n"
-           L"  toggle              turn sounds off when they are on, on when they are off\n"
-           L"  scheme NAME         change to the sound scheme NAME (a name as shown, or a key such as .Default)\n"
-           L"  status              whether sounds are on, the current scheme, and when a timed off ends\n"
-           L"  list                every sound scheme; * marks the current one\n"
-           L"  exit                end the running Hushlark\n"
-           L"  startup on|off      start Hushlark at logon, or not\n"
-           L"  startup status      on, off, or disabled (by Windows' start-up settings)\n"
-           L"  --version           the version of Hushlark\n"
-           L"\n"
-           L"Exit codes: 0 done or nothing to do, 1 failed, 2 usage error, 3 no such scheme.\n"
-           L"Without a command, Hushlark.exe starts in the notification area.\n";
+    std::wstring text = LoadText(IDS_USAGE_HEADER);
+    for (const CommandRow& row : kCommands) {
+        if (row.usage != 0)
+            text += LoadText(row.usage);
+    }
+    return text + LoadText(IDS_USAGE_FOOTER);
 }

@@ -30,6 +30,9 @@ struct Command {
     std::wstring name;
     // For `off --for DURATION`: how long sounds stay off, in seconds.
     std::optional<ULONGLONG> forSeconds;
+    // The words it was parsed from, exactly as given: they travel to the
+    // running instance, which parses them again.
+    std::vector<std::wstring> words;
 };
 
 // The exit codes of every command.
@@ -37,17 +40,28 @@ enum ExitCode : int {
     kExitDone = 0,         // done, or nothing to do
     kExitFailed = 1,       // a registry failure, or the running instance did not answer in time
     kExitUsage = 2,        // not a command, or a malformed one
-    kExitNoSuchScheme = 3, // `scheme NAME` names no scheme
+    kExitNoSuchScheme = 3, // `scheme NAME` names no scheme, or several
 };
 
-// The longest scheme name a command may carry, and the longest timed `off`.
-constexpr std::size_t kMaxNameLength = 260;
+// The longest timed `off`.
 constexpr ULONGLONG kMaxOffSeconds = 24 * 60 * 60;
 
-// A command from the words after the program's name. Letter case does not
-// matter. None when the words are not a command: no words, the start-up
-// entry's "/l", anything unknown or malformed.
-std::optional<Command> ParseCommand(const std::vector<std::wstring>& words);
+// What the words after the program's name are.
+enum class ParseStatus {
+    Command,     // a command, in `command`
+    Malformed,   // the first word is a command's, the rest does not fit it
+    NotACommand, // no words, the start-up entry's "/l", or an unknown first word
+};
+struct ParsedCommand {
+    ParseStatus status = ParseStatus::NotACommand;
+    Command command;
+};
+
+// Letter case does not matter.
+[[nodiscard]] ParsedCommand ParseCommandLine(const std::vector<std::wstring>& words);
+
+// The command, or none when the words are not one (malformed or not).
+[[nodiscard]] std::optional<Command> ParseCommand(const std::vector<std::wstring>& words);
 
 // "90s", "45m", "2h": seconds from 1 s to 24 h; none for anything else.
 std::optional<ULONGLONG> ParseDuration(const std::wstring& text);
@@ -56,17 +70,6 @@ std::optional<ULONGLONG> ParseDuration(const std::wstring& text);
 // the others read the registry in the calling process.
 bool ChangesSomething(const Command& command);
 
-// The command as one line of text, as it travels to the running instance,
-// and back. DecodeCommand applies the same checks as ParseCommand.
-std::wstring EncodeCommand(const Command& command);
-std::optional<Command> DecodeCommand(const std::wstring& text);
-
-// A command that arrived in WM_COPYDATA from another process: a fixed tag,
-// at most 4 KB, UTF-16 text NUL-terminated within the data, and a known
-// command. None for anything else.
-constexpr ULONG_PTR kCommandTag = 0x484C4B31; // "HLK1"
-constexpr DWORD kMaxCommandBytes = 4096;
-std::optional<Command> CommandFromCopyData(const COPYDATASTRUCT* data);
-
-// What `--help` prints.
+// What `--help` prints: one line or two for each command, in the order of
+// the command table.
 std::wstring UsageText();

@@ -1,29 +1,44 @@
 #include "commands/command_line.h"
 
 #include "commands/running_instance.h"
+#include "resources/resource.h"
 #include "win32/clock.h"
+#include "win32/text.h"
 #include "win32/unique_handle.h"
 
 namespace {
 
 constexpr DWORD kAnswerTimeoutMs = 10000;
 
-CommandResult NoAnswer()
+[[nodiscard]] CommandResult NoAnswer()
 {
-    return CommandResult{kExitFailed, L"", L"The running Hushlark did not answer in time."};
+    return CommandResult{kExitFailed, L"", LoadText(IDS_INSTANCE_NO_ANSWER)};
 }
 
-CommandResult Exit(HWND instance)
+// The running instance carries the command out and sends back the text of a
+// failure, the same as this process would print.
+[[nodiscard]] CommandResult Forward(HWND instance, const Command& command)
+{
+    const std::optional<InstanceAnswer> answer = SendToInstance(instance, command, kAnswerTimeoutMs);
+    if (!answer)
+        return NoAnswer();
+    CommandResult result{answer->exitCode, L"", answer->error};
+    if (result.exitCode != kExitDone && result.error.empty())
+        result.error = LoadText(IDS_INSTANCE_INCOMPLETE); // it sent no reason
+    return result;
+}
+
+[[nodiscard]] CommandResult Exit(HWND instance, const Command& command)
 {
     // Opened before it is asked to end: its id could be given to another
     // process afterwards.
     DWORD processId = 0;
     GetWindowThreadProcessId(instance, &processId);
     const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    const std::optional<int> answer = SendToInstance(instance, Command{CommandKind::Exit}, kAnswerTimeoutMs);
+    const std::optional<InstanceAnswer> answer = SendToInstance(instance, command, kAnswerTimeoutMs);
     if (!answer || !process || WaitForSingleObject(process.get(), kAnswerTimeoutMs) != WAIT_OBJECT_0)
         return NoAnswer();
-    return CommandResult{*answer, L"", L""};
+    return CommandResult{answer->exitCode, L"", answer->error};
 }
 
 } // namespace
@@ -33,16 +48,8 @@ CommandResult RunCommand(const Command& command)
     if (ChangesSomething(command)) {
         if (const HWND instance = FindRunningInstance()) {
             if (command.kind == CommandKind::Exit)
-                return Exit(instance);
-            const std::optional<int> answer = SendToInstance(instance, command, kAnswerTimeoutMs);
-            if (!answer)
-                return NoAnswer();
-            CommandResult result{*answer, L"", L""};
-            if (*answer == kExitNoSuchScheme)
-                result.error = L"No sound scheme is named \"" + command.name + L"\".";
-            else if (*answer != kExitDone)
-                result.error = L"The running Hushlark could not carry out the command completely.";
-            return result;
+                return Exit(instance, command);
+            return Forward(instance, command);
         }
         if (command.kind == CommandKind::Exit)
             return CommandResult(); // nothing runs: nothing to do

@@ -8,4 +8,4 @@
 // list, it runs in this process. `exit` asks the instance to end and waits
 // until its process has ended. A timed "off" with no instance running starts
 // the tray program, which turns sounds on again when the time comes.
-CommandResult RunCommand(const Command& command);
+[[nodiscard]] CommandResult RunCommand(const Command& command);

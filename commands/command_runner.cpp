@@ -1,18 +1,21 @@
 #include "commands/command_runner.h"
 
+#include "engine/scheme_paths.h"
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
 #include "mute/program_settings.h"
 #include "mute/startup_entry.h"
+#include "resources/resource.h"
 #include "win32/clock.h"
 #include "win32/registry.h"
+#include "win32/text.h"
 
 namespace {
 
 const ProgramSettings settings;
 
 // A sound change's exit code, with its failure on one line.
-CommandResult Result(const SoundChange& change)
+[[nodiscard]] CommandResult Result(const SoundChange& change)
 {
     CommandResult result;
     if (change.result == SoundChange::Result::NotSaved || change.result == SoundChange::Result::PartlyDone) {
@@ -42,31 +45,77 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
 {
     const bool soundOn = store.IsSoundOn();
     const std::wstring current = store.ReadCurrentScheme();
-    std::wstring text = soundOn ? L"on\n" : L"off\n";
-    text += L"scheme: " + (current.empty() ? std::wstring() : store.ReadDisplayName(current)) + L"\n";
+    std::wstring text = LoadText(soundOn ? IDS_STATUS_ON : IDS_STATUS_OFF);
+    text += FormatText(IDS_STATUS_SCHEME, {current.empty() ? std::wstring() : store.ReadDisplayName(current)});
     const std::optional<ULONGLONG> until = settings.ReadOffUntil();
     if (!soundOn && until && *until > nowUtc)
         text += L"until: " + LocalClockText(*until) + L"\n";
     return text;
 }
 
-std::wstring ListText(const SchemeStore& store)
+// The schemes could not all be listed: the first line says so, the second
+// names the key, the third is Windows' text for the error.
+[[nodiscard]] CommandResult Unreadable(LONG error)
 {
+    return CommandResult{kExitFailed, L"",
+                         FormatText(IDS_SCHEMES_UNREADABLE, {scheme_paths::kNames, registry::ErrorText(error)})};
+}
+
+[[nodiscard]] CommandResult NoSuchScheme(const std::wstring& name)
+{
+    return CommandResult{kExitNoSuchScheme, L"", FormatText(IDS_NO_SUCH_SCHEME, {name})};
+}
+
+[[nodiscard]] CommandResult ListResult(const SchemeStore& store)
+{
+    const SchemeListing listing = store.ListSchemes();
+    if (listing.error != ERROR_SUCCESS)
+        return Unreadable(listing.error);
     std::wstring text;
-    for (const SchemeEntry& scheme : store.ListSchemes().schemes)
-        text += (scheme.isCurrent ? L"* " : L"  ") + scheme.shownName + L"\n";
-    return text;
+    for (const SchemeEntry& scheme : listing.schemes)
+        text += FormatText(scheme.isCurrent ? IDS_LIST_CURRENT : IDS_LIST_OTHER, {scheme.shownName});
+    return CommandResult{kExitDone, text, L""};
+}
+
+[[nodiscard]] CommandResult ChooseScheme(const SchemeStore& store, const std::wstring& name)
+{
+    const SchemeListing listing = store.ListSchemes();
+    if (listing.error != ERROR_SUCCESS)
+        return Unreadable(listing.error);
+    const std::vector<SchemeEntry> schemes = FindSchemes(listing, name);
+    if (schemes.empty())
+        return NoSuchScheme(name);
+    if (schemes.size() > 1) {
+        std::wstring keys;
+        for (const SchemeEntry& scheme : schemes)
+            keys += (keys.empty() ? L"" : LoadText(IDS_SCHEME_KEY_SEPARATOR)) + scheme.key;
+        return CommandResult{kExitNoSuchScheme, L"", FormatText(IDS_SEVERAL_SCHEMES, {name, keys})};
+    }
+    return SchemeChangeResult(ChangeScheme(store, schemes.front().key), name);
 }
 
 } // namespace
 
-std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name)
+std::vector<SchemeEntry> FindSchemes(const SchemeListing& listing, const std::wstring& name)
 {
     for (const SchemeEntry& scheme : listing.schemes) {
-        if (NamesEqual(scheme.shownName, name) || NamesEqual(scheme.key, name))
-            return scheme;
+        if (NamesEqual(scheme.key, name))
+            return {scheme};
     }
-    return std::nullopt;
+    std::vector<SchemeEntry> named;
+    for (const SchemeEntry& scheme : listing.schemes) {
+        if (NamesEqual(scheme.shownName, name))
+            named.push_back(scheme);
+    }
+    return named;
+}
+
+CommandResult SchemeChangeResult(const SoundChange& change, const std::wstring& name)
+{
+    // Deleted by another program after it was found: nothing was applied.
+    if (change.result == SoundChange::Result::SchemeGone)
+        return NoSuchScheme(name);
+    return Result(change);
 }
 
 CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc)
@@ -78,20 +127,16 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         return Result(TurnSoundsOn(store));
     case CommandKind::Toggle:
         return Result(store.IsSoundOn() ? TurnSoundsOff(store) : TurnSoundsOn(store));
-    case CommandKind::Scheme: {
-        const std::optional<SchemeEntry> scheme = FindScheme(store.ListSchemes(), command.name);
-        if (!scheme)
-            return CommandResult{kExitNoSuchScheme, L"", L"No sound scheme is named \"" + command.name + L"\"."};
-        return Result(ChangeScheme(store, scheme->key));
-    }
+    case CommandKind::Scheme:
+        return ChooseScheme(store, command.name);
     case CommandKind::Status:
         return CommandResult{kExitDone, StatusText(store, nowUtc), L""};
     case CommandKind::List:
-        return CommandResult{kExitDone, ListText(store), L""};
+        return ListResult(store);
     case CommandKind::Help:
         return CommandResult{kExitDone, UsageText(), L""};
     case CommandKind::Version:
-        return CommandResult{kExitDone, L"Hushlark " HUSHLARK_VERSION_TEXT L"\n", L""};
+        return CommandResult{kExitDone, FormatText(IDS_VERSION_LINE, {L"" HUSHLARK_VERSION_TEXT}), L""};
     case CommandKind::StartupOn:
     case CommandKind::StartupOff: {
         const ChangeReport report = command.kind == CommandKind::StartupOn ? TurnStartupOn() : TurnStartupOff();
@@ -102,9 +147,9 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
     case CommandKind::StartupStatus: {
         const StartupState state = ReadStartupState();
         return CommandResult{kExitDone,
-                             state == StartupState::On    ? L"on\n"
-                             : state == StartupState::Off ? L"off\n"
-                                                          : L"disabled\n",
+                             LoadText(state == StartupState::On    ? IDS_STARTUP_STATUS_ON
+                                      : state == StartupState::Off ? IDS_STARTUP_STATUS_OFF
+                                                                   : IDS_STARTUP_STATUS_DISABLED),
                              L""};
     }
     case CommandKind::Exit:

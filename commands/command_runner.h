@@ -3,12 +3,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "commands/command.h"
 #include "engine/scheme_store.h"
+#include "mute/mute_control.h"
 
 // What a command did: its exit code, what it prints (status, list, usage,
-// version) and, when it failed, one line for standard error.
+// version) and, when it failed, the text for standard error: one line, or the
+// place and the error on lines of their own where the failure has no other
+// line to say it.
 struct CommandResult {
     int exitCode = kExitDone;
     std::wstring output;
@@ -21,9 +25,14 @@ struct CommandResult {
 // ends a timed "off"; `off --for` sets it (and while sounds are off already,
 // only sets it). `exit` is left to the caller. `nowUtc` is the current time
 // as a FILETIME.
-CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc);
+[[nodiscard]] CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc);
 
-// The scheme that `scheme NAME` means: the first, in enumeration order, whose
-// shown name or key equals the name in any letter case. None when no scheme
-// matches.
-std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name);
+// The schemes that `scheme NAME` may mean: the one whose key equals the name
+// in any letter case, when there is one, since a key always means itself;
+// otherwise every scheme shown under that name, in enumeration order. More
+// than one means that the name alone does not say which.
+std::vector<SchemeEntry> FindSchemes(const SchemeListing& listing, const std::wstring& name);
+
+// What applying the scheme the user named `name` did, as a command's result:
+// a scheme gone meanwhile is no such scheme.
+[[nodiscard]] CommandResult SchemeChangeResult(const SoundChange& change, const std::wstring& name);

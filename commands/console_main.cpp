@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "commands/command_line.h"
+#include "resources/resource.h"
+#include "win32/text.h"
 
 namespace {
 
@@ -44,6 +46,6 @@ int wmain(int argc, wchar_t** argv)
     const CommandResult result = RunCommand(*command);
     Write(STD_OUTPUT_HANDLE, result.output);
     if (!result.error.empty())
-        Write(STD_ERROR_HANDLE, L"hushlark: " + result.error + L"\n");
+        Write(STD_ERROR_HANDLE, FormatText(IDS_ERROR_LINE, {result.error}));
     return result.exitCode;
 }

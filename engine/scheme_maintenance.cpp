@@ -87,7 +87,7 @@ SchemeListing SchemeStore::ListSchemes() const
 {
     SchemeListing listing;
     listing.currentScheme = ReadCurrentScheme();
-    EnumerateSchemeKeys([&](DWORD index, const std::wstring& schemeKey) {
+    listing.error = EnumerateSchemeKeys([&](DWORD index, const std::wstring& schemeKey) {
         listing.schemes.push_back(
             SchemeEntry{index, schemeKey, ReadDisplayName(schemeKey), NamesEqual(schemeKey, listing.currentScheme)});
     });

@@ -91,8 +91,10 @@ std::wstring SchemeStore::ReadDisplayName(const std::wstring& schemeKey) const
     return stored ? DisplayNameFromStoredValue(*stored) : schemeKey;
 }
 
-void SchemeStore::EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const
+LONG SchemeStore::EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const
 {
     const registry::Key names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
-    registry::WalkSubkeys(names.get(), [&](DWORD index, const wchar_t* schemeKey) { visit(index, schemeKey); });
+    if (!names)
+        return names.Absent() ? ERROR_SUCCESS : names.error; // no Names key: no schemes
+    return registry::WalkSubkeys(names.get(), [&](DWORD index, const wchar_t* schemeKey) { visit(index, schemeKey); });
 }

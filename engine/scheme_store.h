@@ -27,6 +27,9 @@ struct SchemeEntry {
 struct SchemeListing {
     std::wstring currentScheme;
     std::vector<SchemeEntry> schemes;
+    // Why Names (scheme_paths::kNames) could not be read to its end: the
+    // schemes are then those listed before the failure, maybe none.
+    LONG error = ERROR_SUCCESS;
 };
 
 // The sound-scheme engine. Windows keeps the per-user sound-event data below
@@ -54,7 +57,8 @@ public:
     std::optional<std::wstring> SchemeKeyAt(DWORD index) const;
     std::optional<std::wstring> ReadDefaultValue(const std::wstring& keyPath) const;
     std::wstring ReadDisplayName(const std::wstring& schemeKey) const;
-    void EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const;
+    // Answers why the walk failed; a missing Names key holds no schemes.
+    [[nodiscard]] LONG EnumerateSchemeKeys(const SchemeKeyVisitor& visit) const;
 
     // The scheme whose values applying `schemeKey` copies: the key itself,
     // unless it has no stored display value or one of "no sounds", which apply

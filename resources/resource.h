@@ -48,6 +48,37 @@
 // The timed off: 2200-2299.
 
 // The command line and the console: 2300-2499.
+// Usage, one entry for each command's lines, in the order of the command table.
+#define IDS_USAGE_HEADER 2300
+#define IDS_USAGE_OFF 2301
+#define IDS_USAGE_ON 2302
+#define IDS_USAGE_TOGGLE 2303
+#define IDS_USAGE_SCHEME 2304
+#define IDS_USAGE_STATUS 2305
+#define IDS_USAGE_LIST 2306
+#define IDS_USAGE_EXIT 2307
+#define IDS_USAGE_STARTUP_ON_OFF 2308
+#define IDS_USAGE_STARTUP_STATUS 2309
+#define IDS_USAGE_VERSION 2310
+#define IDS_USAGE_FOOTER 2311
+// What the commands print.
+#define IDS_STATUS_ON 2320
+#define IDS_STATUS_OFF 2321
+#define IDS_STATUS_SCHEME 2322
+#define IDS_LIST_CURRENT 2323
+#define IDS_LIST_OTHER 2324
+#define IDS_STARTUP_STATUS_ON 2325
+#define IDS_STARTUP_STATUS_OFF 2326
+#define IDS_STARTUP_STATUS_DISABLED 2327
+#define IDS_VERSION_LINE 2328
+// Failures, and the line the console prints them on.
+#define IDS_ERROR_LINE 2340
+#define IDS_NO_SUCH_SCHEME 2341
+#define IDS_SEVERAL_SCHEMES 2342
+#define IDS_SCHEME_KEY_SEPARATOR 2343
+#define IDS_SCHEMES_UNREADABLE 2344
+#define IDS_INSTANCE_NO_ANSWER 2345
+#define IDS_INSTANCE_INCOMPLETE 2346
 
 // The tray icon, its menu and the dialogs: 2500-2699.
 

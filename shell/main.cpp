@@ -34,10 +34,13 @@ std::vector<std::wstring> CommandWords()
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     // A command is carried out silently: the exit code is the answer, and no
-    // console window flashes up. Anything else, the start-up entry's "/l"
-    // included, starts the tray program.
-    if (const std::optional<Command> command = ParseCommand(CommandWords()))
-        return RunCommand(*command).exitCode;
+    // console window flashes up, not even for a malformed one. Anything else,
+    // the start-up entry's "/l" included, starts the tray program.
+    const ParsedCommand parsed = ParseCommandLine(CommandWords());
+    if (parsed.status == ParseStatus::Malformed)
+        return kExitUsage;
+    if (parsed.status == ParseStatus::Command)
+        return RunCommand(parsed.command).exitCode;
 
     // The handle is held, never waited on, until the process ends.
     CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);

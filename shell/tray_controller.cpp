@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/command_runner.h"
+#include "commands/running_instance.h"
 #include "mute/program_settings.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
@@ -98,17 +99,16 @@ void TrayController::SyncOffTimer()
 LRESULT TrayController::OnCopyData(const COPYDATASTRUCT* data)
 {
     // Anything else another process sends is ignored and answered as a failure.
-    const std::optional<Command> command = CommandFromCopyData(data);
-    if (!command || !ChangesSomething(*command))
-        return kExitFailed;
-    if (command->kind == CommandKind::Exit) {
-        // Answered first: the sender waits for the process to end.
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        return kExitDone;
-    }
-    const CommandResult result = ExecuteCommand(*command, store, UtcNow());
-    SyncOffTimer();
-    return result.exitCode;
+    return AnswerRequest(window, data, [this](const Command& command) {
+        if (command.kind == CommandKind::Exit) {
+            // Answered first: the sender waits for the process to end.
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            return CommandResult();
+        }
+        const CommandResult result = ExecuteCommand(command, store, UtcNow());
+        SyncOffTimer();
+        return result;
+    });
 }
 
 void TrayController::ShowRunningBalloon()

@@ -76,7 +76,8 @@ TEST_F(SchemeStoreTest, SchemesAreOnlyWhatNamesHolds)
     AddSlot(L".Default", L"Open", L"", {{L".Hushlark0", L"x.wav"}});
     EXPECT_FALSE(store.SchemeExists(L".Hushlark0"));
     EXPECT_EQ(store.SchemeKeyAt(0), std::nullopt);
-    store.EnumerateSchemeKeys([](DWORD, const std::wstring& key) { ADD_FAILURE() << key; });
+    EXPECT_EQ(store.EnumerateSchemeKeys([](DWORD, const std::wstring& key) { ADD_FAILURE() << key; }), ERROR_SUCCESS)
+        << "no Names key: no schemes, and no failure";
     AddScheme(L".Hushlark0", L"Hushlark 0 (1/1/2007)");
     EXPECT_TRUE(store.SchemeExists(L".Hushlark0"));
 }

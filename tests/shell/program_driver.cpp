@@ -99,12 +99,12 @@ private:
 
 } // namespace
 
-ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs)
+ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs, const std::wstring& consolePath)
 {
     ConsoleRun run;
     PipeReader output;
     PipeReader errors;
-    std::wstring commandLine = L"\"" + ConsolePath() + L"\" " + arguments;
+    std::wstring commandLine = L"\"" + consolePath + L"\" " + arguments;
     STARTUPINFOW startup = {sizeof(startup)};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;

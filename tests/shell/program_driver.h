@@ -44,9 +44,10 @@ struct ConsoleRun {
     std::string errors;
 };
 
-// Runs hushlark.com (beside the test executable) with the arguments and waits
-// at most `timeoutMs` for it to end.
-ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs = 20000);
+// Runs hushlark.com (beside the test executable, unless another copy is
+// named) with the arguments and waits at most `timeoutMs` for it to end.
+ConsoleRun RunConsole(const std::wstring& arguments, DWORD timeoutMs = 20000,
+                      const std::wstring& consolePath = ConsolePath());
 
 // Polls for a top-level window of the class until it exists or time is up.
 HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs);

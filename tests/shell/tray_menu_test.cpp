@@ -149,10 +149,11 @@ protected:
     DWORD IndexOf(const std::wstring& schemeKey) const
     {
         DWORD found = 0xFFFF;
-        store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
+        const LONG walked = store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
             if (key == schemeKey)
                 found = index;
         });
+        EXPECT_EQ(walked, ERROR_SUCCESS);
         return found;
     }
 

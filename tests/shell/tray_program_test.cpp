@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <vector>
@@ -287,10 +288,11 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 {
     settings.WriteKeepDefault(0);
     DWORD silentIndex = 0;
-    store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
+    const LONG walked = store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
         if (key == L".None")
             silentIndex = index;
     });
+    ASSERT_EQ(walked, ERROR_SUCCESS);
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -411,7 +413,7 @@ TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
     ExpectRun(L"scheme \".default\"", 0);
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
     ExpectRun(L"scheme Nowhere", 3, "", "hushlark: No sound scheme is named \"Nowhere\".");
-    ExpectRun(L"scheme " + std::wstring(261, L'x'), 2, "", "Usage:");
+    ExpectRun(L"scheme " + std::wstring(1001, L'x'), 2, "", "Usage:");
     for (const wchar_t* wrong : {L"", L"bogus", L"off --for 0s", L"off --for 25h", L"off now", L"status twice"})
         ExpectRun(wrong, 2, "", "Usage:");
     ExpectRun(L"exit", 0);
@@ -496,20 +498,111 @@ TEST_F(CommandLine, MalformedMessagesAreAnsweredAsFailuresAndChangeNothing)
         SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 5000, &answer);
         return answer;
     };
-    const wchar_t off[] = L"off";
-    const std::wstring longName = L"scheme " + std::wstring(261, L'x');
-    const std::vector<wchar_t> huge(4100, L'o');
-    EXPECT_EQ(send(0x1234, off, sizeof(off)), 1u) << "wrong tag";
-    EXPECT_EQ(send(0x484C4B31, off, 6), 1u) << "not terminated";
-    EXPECT_EQ(send(0x484C4B31, off, 7), 1u) << "odd size";
-    EXPECT_EQ(send(0x484C4B31, huge.data(), 8200), 1u) << "too large";
-    EXPECT_EQ(send(0x484C4B31, L"mute", 10), 1u) << "unknown";
-    EXPECT_EQ(send(0x484C4B31, L"status", 14), 1u) << "not carried out by the instance";
-    EXPECT_EQ(send(0x484C4B31, longName.c_str(), static_cast<DWORD>((longName.size() + 1) * 2)), 1u) << "long name";
-    EXPECT_EQ(send(0x484C4B31, nullptr, 0), 1u) << "no data";
+    constexpr ULONG_PTR kTag = 0x484C4B32;
+    // A request: no reply window and no reply tag, then the words, each ended.
+    auto request = [](const std::wstring& words) {
+        std::vector<BYTE> data(8 + (words.size() + 1) * sizeof(wchar_t), 0);
+        std::memcpy(data.data() + 8, words.c_str(), (words.size() + 1) * sizeof(wchar_t));
+        return data;
+    };
+    const std::vector<BYTE> off = request(L"off");
+    const std::vector<BYTE> longName = request(L"scheme" + std::wstring(1, L'\0') + std::wstring(1001, L'x'));
+    const std::vector<BYTE> huge = request(std::wstring(2100, L'o'));
+    const wchar_t earlierLayout[] = L"off";
+    EXPECT_EQ(send(0x484C4B31, earlierLayout, sizeof(earlierLayout)), 1u) << "earlier layout";
+    EXPECT_EQ(send(kTag, off.data(), static_cast<DWORD>(off.size() - 2)), 1u) << "not terminated";
+    EXPECT_EQ(send(kTag, off.data(), static_cast<DWORD>(off.size() - 1)), 1u) << "odd size";
+    EXPECT_EQ(send(kTag, off.data(), 8), 1u) << "no words";
+    EXPECT_EQ(send(kTag, huge.data(), static_cast<DWORD>(huge.size())), 1u) << "too large";
+    EXPECT_EQ(send(kTag, request(L"mute").data(), 18), 1u) << "unknown";
+    EXPECT_EQ(send(kTag, request(L"status").data(), 22), 1u) << "not carried out by the instance";
+    EXPECT_EQ(send(kTag, longName.data(), static_cast<DWORD>(longName.size())), 1u) << "long name";
+    EXPECT_EQ(send(kTag, nullptr, 0), 1u) << "no data";
     EXPECT_TRUE(store.IsSoundOn());
-    EXPECT_EQ(send(0x484C4B31, off, sizeof(off)), 0u) << "still serving";
+    EXPECT_EQ(send(kTag, off.data(), static_cast<DWORD>(off.size())), 0u) << "still serving";
     EXPECT_FALSE(store.IsSoundOn());
+}
+
+// A Task Scheduler task with a typo fails instead of doing nothing or
+// becoming the tray program; anything that is no command still starts it.
+TEST_F(CommandLine, HushlarkExeEndsWithTwoForAMalformedCommandAndShowsNothing)
+{
+    settings.WriteKeepDefault(0);
+    const std::wstring program = L"\"" + ProgramPath() + L"\" ";
+    const wchar_t* malformed[] = {L"off --for 25h", L"ofF --for 1.5h", L"scheme", L"startup maybe"};
+    for (const wchar_t* arguments : malformed)
+        EXPECT_EQ(RunToEnd(program + arguments, 10000), 2u) << testing::PrintToString(arguments);
+    EXPECT_EQ(InstanceCount(), 0) << "no tray program started";
+
+    RunningProgram running;
+    ASSERT_NE(StartProgram(running), nullptr);
+    for (const wchar_t* arguments : malformed)
+        EXPECT_EQ(RunToEnd(program + arguments, 10000), 2u) << testing::PrintToString(arguments) << " with it running";
+    EXPECT_TRUE(store.IsSoundOn());
+    for (const wchar_t* arguments : {L"/l", L"bogus"})
+        EXPECT_EQ(RunToEnd(program + arguments, 10000), 0u) << "a second start: " << testing::PrintToString(arguments);
+    EXPECT_EQ(InstanceCount(), 1);
+}
+
+// What hushlark.com prints for a failure is the same whether it carried the
+// command out itself or the running instance did.
+TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
+{
+    settings.WriteKeepDefault(0);
+    // A sound no scheme holds, in a slot where saving it fails: a volatile key
+    // takes no lasting subkey.
+    const std::wstring slot = L"AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk";
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, slot.c_str()), ERROR_SUCCESS);
+    for (const std::wstring& path : {slot, slot + L"\\.Current"}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    const wchar_t mine[] = L"C:\\Sounds\\mine.wav";
+    RegSetKeyValueW(HKEY_CURRENT_USER, (slot + L"\\.Current").c_str(), nullptr, REG_SZ, mine, sizeof(mine));
+    // Two schemes shown under one name.
+    const wchar_t evening[] = L"Evening";
+    for (const wchar_t* key : {L"Dusk", L"Late"})
+        RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(L"AppEvents\\Schemes\\Names\\") + key).c_str(), nullptr,
+                        REG_SZ, evening, sizeof(evening));
+
+    const ConsoleRun saveHere = RunConsole(L"off");
+    EXPECT_EQ(saveHere.exitCode, 1u);
+    EXPECT_EQ(saveHere.errors.rfind("hushlark: Your current sounds could not be saved, so nothing was changed. ", 0),
+              0u)
+        << saveHere.errors;
+    ExpectRun(L"scheme evening", 3, "",
+              "hushlark: Several sound schemes are named \"evening\": use a key (Dusk, Late).\n");
+
+    RunningProgram program;
+    ASSERT_NE(StartProgram(program), nullptr);
+    const ConsoleRun saveThere = RunConsole(L"off");
+    EXPECT_EQ(saveThere.exitCode, 1u);
+    EXPECT_EQ(saveThere.errors, saveHere.errors);
+    ExpectRun(L"scheme evening", 3, "",
+              "hushlark: Several sound schemes are named \"evening\": use a key (Dusk, Late).\n");
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
+}
+
+// hushlark.com alone in a folder, without Hushlark.exe beside it.
+TEST_F(CommandLine, ATimedOffSaysSoWhenTheTrayProgramCannotStart)
+{
+    settings.WriteKeepDefault(0);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"hushlark-alone-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring console = folder + L"\\hushlark.com";
+    ASSERT_TRUE(CopyFileW(ConsolePath().c_str(), console.c_str(), FALSE));
+    const ConsoleRun run = RunConsole(L"off --for 30s", 20000, console);
+    DeleteFileW(console.c_str());
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.errors, "hushlark: Hushlark could not be started to turn sounds on again when the time comes.\n");
+    EXPECT_EQ(InstanceCount(), 0);
 }
 
 // Another program's window of the same class is never taken for the program.
