@@ -1,7 +1,9 @@
 #include "commands/command_line.h"
 
 #include "commands/running_instance.h"
+#include "resources/resource.h"
 #include "win32/clock.h"
+#include "win32/text.h"
 #include "win32/unique_handle.h"
 
 namespace {
@@ -49,9 +51,9 @@ CommandResult RunCommand(const Command& command)
     }
 
     CommandResult result = ExecuteCommand(command, SchemeStore(), UtcNow());
-    if (command.forSeconds && result.exitCode == kExitDone && !StartTrayProgram()) {
-        result.exitCode = kExitFailed;
-        result.error = L"Hushlark could not be started to turn sounds on again when the time comes.";
-    }
+    // Also after a partial failure: sounds that are off come back on only
+    // through the tray program.
+    if (result.timedOffStored && !StartTrayProgram())
+        AddFailure(result, LoadText(IDS_TIMED_OFF_NOT_STARTED));
     return result;
 }

@@ -2,14 +2,11 @@
 
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
-#include "mute/program_settings.h"
 #include "mute/startup_entry.h"
+#include "mute/timed_off.h"
 #include "win32/clock.h"
-#include "win32/registry.h"
 
 namespace {
-
-const ProgramSettings settings;
 
 // A sound change's exit code, with its failure on one line.
 CommandResult Result(const SoundChange& change)
@@ -22,19 +19,27 @@ CommandResult Result(const SoundChange& change)
     return result;
 }
 
+void AddSettingsFailure(CommandResult& result, LONG error)
+{
+    if (error != ERROR_SUCCESS)
+        AddFailure(result, OneLine(SettingsFailureMessage(error)));
+}
+
 CommandResult TurnOff(const SchemeStore& store, const Command& command, ULONGLONG nowUtc)
 {
     if (!command.forSeconds)
         return Result(TurnSoundsOff(store));
-    CommandResult result = Result(Mute(store));
-    // Sounds that stayed on would not come back on by themselves either: no timer.
+    // Stored first: a timed off whose end cannot be stored changes no sound.
+    CommandResult result;
+    AddSettingsFailure(result, StoreTimedOff(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond));
     if (result.exitCode != kExitDone)
         return result;
-    if (settings.WriteOffUntil(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond) != ERROR_SUCCESS) {
-        result.exitCode = kExitFailed;
-        result.error =
-            std::wstring(L"Sounds are off, but the time to turn them on could not be stored: ") + kSettingsKeyPath;
-    }
+    result = Result(Mute(store));
+    // Sounds that end up off, even with some slots left as they were, come
+    // back on when it ends; sounds that stayed on need no timed off.
+    result.timedOffStored = !store.IsSoundOn();
+    if (!result.timedOffStored)
+        AddSettingsFailure(result, DeleteTimedOff());
     return result;
 }
 
@@ -44,9 +49,7 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
     const std::wstring current = store.ReadCurrentScheme();
     std::wstring text = soundOn ? L"on\n" : L"off\n";
     text += L"scheme: " + (current.empty() ? std::wstring() : store.ReadDisplayName(current)) + L"\n";
-    const std::optional<ULONGLONG> until = settings.ReadOffUntil();
-    if (!soundOn && until && *until > nowUtc)
-        text += L"until: " + LocalClockText(*until) + L"\n";
+    text += StatusUntilLine(soundOn, ReadTimedOff(nowUtc), nowUtc);
     return text;
 }
 
@@ -59,6 +62,12 @@ std::wstring ListText(const SchemeStore& store)
 }
 
 } // namespace
+
+void AddFailure(CommandResult& result, const std::wstring& line)
+{
+    result.exitCode = kExitFailed;
+    result.error += (result.error.empty() ? L"" : L"\n") + line;
+}
 
 std::optional<SchemeEntry> FindScheme(const SchemeListing& listing, const std::wstring& name)
 {
@@ -82,7 +91,7 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         const std::optional<SchemeEntry> scheme = FindScheme(store.ListSchemes(), command.name);
         if (!scheme)
             return CommandResult{kExitNoSuchScheme, L"", L"No sound scheme is named \"" + command.name + L"\"."};
-        return Result(ChangeScheme(store, scheme->key));
+        return Result(ChooseScheme(store, scheme->key));
     }
     case CommandKind::Status:
         return CommandResult{kExitDone, StatusText(store, nowUtc), L""};
