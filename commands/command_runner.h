@@ -24,9 +24,9 @@ void AddFailure(CommandResult& result, const std::wstring& line);
 
 // Carries out a command on the registry in this process, without showing
 // anything: the running instance calls it for the commands it is sent, the
-// calling process when no instance runs. Turning sounds on or off by hand
-// ends a timed "off"; `off --for` sets it (and while sounds are off already,
-// only sets it). `exit` is left to the caller. `nowUtc` is the current time
+// calling process when no instance runs. Turning sounds on or off by hand,
+// and choosing a scheme, end a timed "off"; `off --for` sets it (and while
+// sounds are off already, only sets it). `exit` is left to the caller. `nowUtc` is the current time
 // as a FILETIME.
 CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc);
 

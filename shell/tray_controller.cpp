@@ -72,8 +72,9 @@ void TrayController::RefreshTrayIcon()
 
 void TrayController::SyncOffTimer()
 {
-    // Come due, also while the program was not running: no box comes from a
-    // timer; a failure shows in the tip until a later try succeeds.
+    // A due one turns sounds on here, also one that came due while the
+    // program was not running. No box comes from a timer: a failure shows in
+    // the tip, and the timer tries again.
     const ULONGLONG now = UtcNow();
     timedOff = EndTimedOffIfDue(store, now);
     if (const std::optional<UINT> waitMs = NextTimedOffCheckMs(timedOff, now))
