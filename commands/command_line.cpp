@@ -56,9 +56,9 @@ CommandResult RunCommand(const Command& command)
     }
 
     CommandResult result = ExecuteCommand(command, SchemeStore(), UtcNow());
-    if (command.forSeconds && result.exitCode == kExitDone && !StartTrayProgram()) {
-        result.exitCode = kExitFailed;
-        result.error = L"Hushlark could not be started to turn sounds on again when the time comes.";
-    }
+    // Also after a partial failure: sounds that are off come back on only
+    // through the tray program.
+    if (result.timedOffStored && !StartTrayProgram())
+        AddFailure(result, LoadText(IDS_TIMED_OFF_NOT_STARTED));
     return result;
 }

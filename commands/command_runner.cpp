@@ -3,16 +3,14 @@
 #include "engine/scheme_paths.h"
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
-#include "mute/program_settings.h"
 #include "mute/startup_entry.h"
+#include "mute/timed_off.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
 #include "win32/registry.h"
 #include "win32/text.h"
 
 namespace {
-
-const ProgramSettings settings;
 
 // A sound change's exit code, with its failure on one line.
 [[nodiscard]] CommandResult Result(const SoundChange& change)
@@ -25,19 +23,27 @@ const ProgramSettings settings;
     return result;
 }
 
+void AddSettingsFailure(CommandResult& result, LONG error)
+{
+    if (error != ERROR_SUCCESS)
+        AddFailure(result, OneLine(SettingsFailureMessage(error)));
+}
+
 CommandResult TurnOff(const SchemeStore& store, const Command& command, ULONGLONG nowUtc)
 {
     if (!command.forSeconds)
         return Result(TurnSoundsOff(store));
-    CommandResult result = Result(Mute(store));
-    // Sounds that stayed on would not come back on by themselves either: no timer.
+    // Stored first: a timed off whose end cannot be stored changes no sound.
+    CommandResult result;
+    AddSettingsFailure(result, StoreTimedOff(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond));
     if (result.exitCode != kExitDone)
         return result;
-    if (settings.WriteOffUntil(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond) != ERROR_SUCCESS) {
-        result.exitCode = kExitFailed;
-        result.error =
-            std::wstring(L"Sounds are off, but the time to turn them on could not be stored: ") + kSettingsKeyPath;
-    }
+    result = Result(Mute(store));
+    // Sounds that end up off, even with some slots left as they were, come
+    // back on when it ends; sounds that stayed on need no timed off.
+    result.timedOffStored = !store.IsSoundOn();
+    if (!result.timedOffStored)
+        AddSettingsFailure(result, DeleteTimedOff());
     return result;
 }
 
@@ -47,9 +53,7 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
     const std::wstring current = store.ReadCurrentScheme();
     std::wstring text = LoadText(soundOn ? IDS_STATUS_ON : IDS_STATUS_OFF);
     text += FormatText(IDS_STATUS_SCHEME, {current.empty() ? std::wstring() : store.ReadDisplayName(current)});
-    const std::optional<ULONGLONG> until = settings.ReadOffUntil();
-    if (!soundOn && until && *until > nowUtc)
-        text += L"until: " + LocalClockText(*until) + L"\n";
+    text += StatusUntilLine(soundOn, ReadTimedOff(nowUtc), nowUtc);
     return text;
 }
 
@@ -77,7 +81,7 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
     return CommandResult{kExitDone, text, L""};
 }
 
-[[nodiscard]] CommandResult ChooseScheme(const SchemeStore& store, const std::wstring& name)
+[[nodiscard]] CommandResult ChooseSchemeNamed(const SchemeStore& store, const std::wstring& name)
 {
     const SchemeListing listing = store.ListSchemes();
     if (listing.error != ERROR_SUCCESS)
@@ -91,10 +95,16 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
             keys += (keys.empty() ? L"" : LoadText(IDS_SCHEME_KEY_SEPARATOR)) + scheme.key;
         return CommandResult{kExitNoSuchScheme, L"", FormatText(IDS_SEVERAL_SCHEMES, {name, keys})};
     }
-    return SchemeChangeResult(ChangeScheme(store, schemes.front().key), name);
+    return SchemeChangeResult(ChooseScheme(store, schemes.front().key), name);
 }
 
 } // namespace
+
+void AddFailure(CommandResult& result, const std::wstring& line)
+{
+    result.exitCode = kExitFailed;
+    result.error += (result.error.empty() ? L"" : L"\n") + line;
+}
 
 std::vector<SchemeEntry> FindSchemes(const SchemeListing& listing, const std::wstring& name)
 {
@@ -128,7 +138,7 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
     case CommandKind::Toggle:
         return Result(store.IsSoundOn() ? TurnSoundsOff(store) : TurnSoundsOn(store));
     case CommandKind::Scheme:
-        return ChooseScheme(store, command.name);
+        return ChooseSchemeNamed(store, command.name);
     case CommandKind::Status:
         return CommandResult{kExitDone, StatusText(store, nowUtc), L""};
     case CommandKind::List:

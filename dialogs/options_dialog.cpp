@@ -10,6 +10,7 @@
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"
 #include "mute/mute_control.h"
+#include "mute/timed_off.h"
 #include "resources/resource.h"
 
 namespace {
@@ -138,7 +139,7 @@ void OnSet(HWND dialog)
     if (!entry)
         return;
     const SchemeStore store;
-    const std::wstring failure = FailureMessage(ChangeScheme(store, entry->schemeKey));
+    const std::wstring failure = FailureMessage(ChooseScheme(store, entry->schemeKey));
     Refill(dialog, store);
     ShowFailure(dialog, failure);
 }

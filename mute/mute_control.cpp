@@ -85,30 +85,6 @@ SoundChange Unmute(const SchemeStore& store)
     return ChangeScheme(store, schemeKey);
 }
 
-namespace {
-
-SoundChange EndingTheTimedOff(SoundChange change)
-{
-    if (change.result == SoundChange::Result::NotSaved)
-        return change;
-    change.report.Count(settings.DeleteOffUntil(), [] { return std::wstring(kSettingsKeyPath); });
-    if (!change.report.Ok())
-        change.result = SoundChange::Result::PartlyDone;
-    return change;
-}
-
-} // namespace
-
-SoundChange TurnSoundsOff(const SchemeStore& store)
-{
-    return EndingTheTimedOff(Mute(store));
-}
-
-SoundChange TurnSoundsOn(const SchemeStore& store)
-{
-    return EndingTheTimedOff(Unmute(store));
-}
-
 SoundChange ChangeScheme(const SchemeStore& store, const std::wstring& schemeKey)
 {
     const SoundSlots slots = SoundSlots::Read();

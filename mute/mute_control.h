@@ -35,12 +35,6 @@ SoundChange Mute(const SchemeStore& store);
 // it is the silent scheme or it no longer exists. Unchanged while sounds are on.
 SoundChange Unmute(const SchemeStore& store);
 
-// Turning sounds off or on by hand, from the menu or a command: Mute or
-// Unmute, and a timed "off" ends unless nothing could be changed. A failure to
-// end it counts in the report.
-SoundChange TurnSoundsOff(const SchemeStore& store);
-SoundChange TurnSoundsOn(const SchemeStore& store);
-
 // Applies a scheme chosen by the user and records it as DefaultScheme.
 SoundChange ChangeScheme(const SchemeStore& store, const std::wstring& schemeKey);
 

@@ -72,17 +72,23 @@ LONG ProgramSettings::WriteKeepDefault(DWORD value) const
                     : settings.error;
 }
 
-std::optional<ULONGLONG> ProgramSettings::ReadOffUntil() const
+std::optional<StoredOffUntil> ProgramSettings::ReadOffUntil() const
 {
     const registry::Key settings = registry::OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath);
-    ULONGLONG value = 0;
-    DWORD byteCount = sizeof(value);
-    if (!settings ||
-        RegQueryValueExW(settings.get(), kOffUntil, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &byteCount) !=
-            ERROR_SUCCESS ||
-        byteCount != sizeof(value))
+    if (!settings)
         return std::nullopt;
-    return value;
+    StoredOffUntil stored;
+    ULONGLONG bytes = 0;
+    stored.byteCount = sizeof(bytes);
+    // A longer value answers ERROR_MORE_DATA with its type and size, and leaves
+    // the buffer undefined.
+    const LONG status = RegQueryValueExW(settings.get(), kOffUntil, nullptr, &stored.type,
+                                         reinterpret_cast<BYTE*>(&bytes), &stored.byteCount);
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
+        return std::nullopt;
+    if (stored.byteCount == sizeof(bytes))
+        stored.value = bytes;
+    return stored;
 }
 
 LONG ProgramSettings::WriteOffUntil(ULONGLONG utcFileTime) const

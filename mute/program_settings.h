@@ -9,6 +9,14 @@
 // The program's own settings key, below HKEY_CURRENT_USER.
 inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\Quillfen\\Hushlark";
 
+// OffUntil as the registry holds it: its type, its size and, for a value of
+// eight bytes, those bytes as a number (zero for any other size).
+struct StoredOffUntil {
+    DWORD type = REG_NONE;
+    DWORD byteCount = 0;
+    ULONGLONG value = 0;
+};
+
 // The program's own settings: three values below one per-user key, read and
 // written afresh on every call, so that a value another program changed is
 // seen at the next read. Nothing here creates the key except a write. Writes
@@ -28,10 +36,10 @@ public:
     std::int32_t ReadKeepDefault() const;
     LONG WriteKeepDefault(DWORD value) const;
 
-    // When a timed "off" ends, as a UTC FILETIME (REG_QWORD); none when no
-    // timer runs or the value is not eight bytes. Deleting an absent value
-    // succeeds.
-    std::optional<ULONGLONG> ReadOffUntil() const;
-    LONG WriteOffUntil(ULONGLONG utcFileTime) const;
-    LONG DeleteOffUntil() const;
+    // When a timed "off" ends, as a UTC FILETIME (REG_QWORD). Read as another
+    // program may have left it; none when the value is absent or the key
+    // cannot be read. Deleting an absent value succeeds.
+    std::optional<StoredOffUntil> ReadOffUntil() const;
+    [[nodiscard]] LONG WriteOffUntil(ULONGLONG utcFileTime) const;
+    [[nodiscard]] LONG DeleteOffUntil() const;
 };

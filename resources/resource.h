@@ -46,6 +46,15 @@
 // Sound changes and the program's settings: 2100-2199.
 
 // The timed off: 2200-2299.
+#define IDS_TIP_SOUND_ON 2200
+#define IDS_TIP_SOUND_OFF 2201
+#define IDS_TIP_OFF_UNTIL 2202
+#define IDS_TIP_OFF_UNTIL_TOMORROW 2203
+#define IDS_TIP_OFF_OVERDUE 2204
+#define IDS_STATUS_UNTIL 2210
+#define IDS_STATUS_UNTIL_TOMORROW 2211
+#define IDS_STATUS_UNTIL_OVERDUE 2212
+#define IDS_TIMED_OFF_NOT_STARTED 2220
 
 // The command line and the console: 2300-2499.
 // Usage, one entry for each command's lines, in the order of the command table.

@@ -5,7 +5,6 @@
 
 #include "commands/command_runner.h"
 #include "commands/running_instance.h"
-#include "mute/program_settings.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
 
@@ -29,16 +28,12 @@ TrayController::TrayController(HWND mainWindow)
 void TrayController::SetSoundState(bool soundOn)
 {
     trayIcon.hIcon = soundOn ? onIcon.get() : offIcon.get();
-    std::wstring tip = soundOn ? L"Sound is On" : L"Sound is Off";
-    if (!soundOn && offUntil)
-        tip += L" until " + LocalClockText(*offUntil);
-    // szTip of the first record layout holds 64 characters.
-    wcsncpy_s(trayIcon.szTip, 64, tip.c_str(), _TRUNCATE);
+    wcsncpy_s(trayIcon.szTip, TipText(soundOn, timedOff, UtcNow()).c_str(), _TRUNCATE);
 }
 
 void TrayController::SendTrayIcon(DWORD message)
 {
-    trayIcon.cbSize = offUntil ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+    trayIcon.cbSize = timedOff.state != TimedOff::State::None ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
     Shell_NotifyIconW(message, &trayIcon);
     trayIcon.cbSize = NOTIFYICONDATAW_V1_SIZE;
 }
@@ -65,6 +60,10 @@ void TrayController::ReAddTrayIcon()
 
 void TrayController::RefreshTrayIcon()
 {
+    // Only read while a timed "off" is shown: one ended by a choice in the
+    // Options dialog stops here, rather than at its end or next try.
+    if (timedOff.state != TimedOff::State::None && ReadTimedOff(UtcNow()).state == TimedOff::State::None)
+        SyncOffTimer();
     // The state is read before the guard acts: when the guard puts the scheme
     // back, the icon follows on the next tick.
     SetSoundState(store.IsSoundOn());
@@ -74,25 +73,15 @@ void TrayController::RefreshTrayIcon()
 
 void TrayController::SyncOffTimer()
 {
-    const std::optional<ULONGLONG> until = ProgramSettings().ReadOffUntil();
+    // A due one turns sounds on here, also one that came due while the
+    // program was not running. No box comes from a timer: a failure shows in
+    // the tip, and the timer tries again.
     const ULONGLONG now = UtcNow();
-    if (until && *until <= now) {
-        // Come due, also while the program was not running. Shown nowhere
-        // should it fail: no box comes from a timer.
+    timedOff = EndTimedOffIfDue(store, now);
+    if (const std::optional<UINT> waitMs = NextTimedOffCheckMs(timedOff, now))
+        SetTimer(window, kOffTimerId, *waitMs, nullptr);
+    else
         KillTimer(window, kOffTimerId);
-        offUntil.reset();
-        TurnSoundsOn(store);
-    } else if (until) {
-        constexpr ULONGLONG kTicksPerMs = 10000;
-        const ULONGLONG remainingMs = (*until - now + kTicksPerMs - 1) / kTicksPerMs;
-        // Should it fire early, the next sync arms it again for the rest.
-        SetTimer(window, kOffTimerId,
-                 static_cast<UINT>(remainingMs < USER_TIMER_MAXIMUM ? remainingMs : USER_TIMER_MAXIMUM), nullptr);
-        offUntil = until;
-    } else {
-        KillTimer(window, kOffTimerId);
-        offUntil.reset();
-    }
     ShowSoundState();
 }
 

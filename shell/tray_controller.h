@@ -5,12 +5,14 @@
 
 #include "engine/scheme_store.h"
 #include "mute/mute_control.h"
+#include "mute/timed_off.h"
 #include "resources/resource.h"
 #include "win32/unique_handle.h"
 
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT kRefreshIntervalMs = 500;
-// Ends a timed "off" (OffUntil in the settings).
+// Ends a timed "off" (OffUntil in the settings), and while turning sounds on
+// fails, tries again once a minute.
 constexpr UINT_PTR kOffTimerId = 2;
 
 // Per-window state of the hidden main window: the tray icon with its two
@@ -28,10 +30,12 @@ public:
     // Adds the icon again after the notification area came back (the
     // taskbar was restarted); the record is the one in use.
     void ReAddTrayIcon();
-    // Every tick: icon state first, then the guard, then the update.
+    // Every tick: icon state first, then the guard, then the update. A timed
+    // "off" ended elsewhere (Options' Set) is followed first.
     void RefreshTrayIcon();
-    // Follows OffUntil: a time still ahead arms the off timer, a time that has
-    // passed turns sounds on (and deletes it), no value disarms the timer.
+    // Follows OffUntil: a time still ahead arms the off timer for it, a due one
+    // turns sounds on (and deletes it), and arms the timer for the next try
+    // when that failed; no value disarms the timer.
     void SyncOffTimer();
     // A command sent by another process in WM_COPYDATA: checked, carried out
     // without any box, and answered with its exit code.
@@ -66,6 +70,6 @@ public:
     // The schemes the "Change Scheme" submenu was last filled from: a scheme
     // command applies the key the user saw, whatever changed since.
     SchemeListing menuSchemes;
-    // When the armed off timer ends (UTC FILETIME); none while none runs.
-    std::optional<ULONGLONG> offUntil;
+    // The timed "off" as the last sync left it, which the tip shows.
+    TimedOff timedOff;
 };

@@ -102,7 +102,7 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
         // not applied: it would silence every slot.
         if (const SchemeEntry* scheme = SchemeForCommand(menuSchemes, commandId)) {
             if (store.SchemeExists(scheme->key))
-                failure = FailureMessage(ChangeScheme(store, scheme->key));
+                failure = FailureMessage(ChooseScheme(store, scheme->key));
         }
         break;
     }

@@ -12,3 +12,7 @@ ULONGLONG UtcNow();
 
 // A UTC FILETIME as local "HH:MM", 24-hour; "--:--" when it cannot be converted.
 std::wstring LocalClockText(ULONGLONG utcFileTime);
+
+// Whether two UTC FILETIMEs fall on the same local calendar day; false when
+// either cannot be converted.
+bool SameLocalDay(ULONGLONG firstUtc, ULONGLONG secondUtc);

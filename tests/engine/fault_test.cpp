@@ -4,7 +4,6 @@
 #include <set>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "engine/sound_slots.h"
 #include "tests/support/registry_sandbox.h"

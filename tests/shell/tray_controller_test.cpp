@@ -1,10 +1,14 @@
 #include "shell/tray_controller.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "commands/command_runner.h"
+#include "commands/request.h"
 #include "mute/program_settings.h"
+#include "mute/timed_off.h"
 #include "shell/main_window.h"
 #include "tests/support/registry_sandbox.h"
 #include "win32/clock.h"
@@ -33,6 +37,8 @@ protected:
 
     TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
+    std::wstring Tip() const { return Controller().trayIcon.szTip; }
+
     bool ShowsSoundOn() const
     {
         const TrayController& controller = Controller();
@@ -55,6 +61,26 @@ protected:
         }
         return exitCode;
     }
+
+    // Sounds off since a timed off came due an hour ago, with a sound in use
+    // that the silent scheme would not give back and a slot where saving it
+    // fails: turning sounds on changes nothing until the slot is gone.
+    ULONGLONG TimedOffThatCannotEnd()
+    {
+        const ULONGLONG due = UtcNow() - kHour;
+        EXPECT_EQ(
+            ExecuteCommand(Command{CommandKind::Off, L"", 60}, store, due - 60 * kFileTimeTicksPerSecond).exitCode,
+            kExitDone);
+        SetDefaultText(SlotPath(L".Default", L"SystemAsterisk") + L"\\.Current", L"C:\\Sounds\\mine.wav");
+        MakeSlotVolatile(L"Explorer", L"Navigating");
+        return due;
+    }
+    void LetSoundsBeTurnedOn() { DeleteTree(SlotPath(L"Explorer", L"Navigating")); }
+
+    // Whether the off timer was armed; it is not any more.
+    bool OffTimerWasArmed() const { return KillTimer(window_, kOffTimerId) != FALSE; }
+
+    static constexpr ULONGLONG kHour = 3600ull * kFileTimeTicksPerSecond;
 
     HWND window_ = nullptr;
     SchemeStore store;
@@ -133,7 +159,6 @@ TEST_F(MainWindowTest, CloseDestroysTheWindowAndEndsTheLoopWithZero)
 
 TEST_F(MainWindowTest, ATimedOffShowsItsEndAndTurnsSoundsOnWhenDueAlsoAtStart)
 {
-    constexpr ULONGLONG kHour = 3600ull * 10'000'000;
     // Due while the program was not running: the start turns sounds on.
     ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off, L"", 60}, store, UtcNow() - kHour).exitCode, kExitDone);
     EXPECT_FALSE(store.IsSoundOn());
@@ -147,17 +172,105 @@ TEST_F(MainWindowTest, ATimedOffShowsItsEndAndTurnsSoundsOnWhenDueAlsoAtStart)
     ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off, L"", 3600}, store, until - kHour).exitCode, kExitDone);
     Controller().SyncOffTimer();
     EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
-    EXPECT_EQ(std::wstring(Controller().trayIcon.szTip), L"Sound is Off until " + LocalClockText(until));
-    EXPECT_EQ(Controller().offUntil, until);
+    // " tomorrow" follows when the test runs in the last hour of a day.
+    EXPECT_EQ(Tip().rfind(L"Sound is Off until " + LocalClockText(until), 0), 0u) << Tip();
+    EXPECT_EQ(Controller().timedOff.state, TimedOff::State::Running);
+    EXPECT_EQ(Controller().timedOff.end, until);
 
     // Its timer ends it; a tick of the refresh timer does not.
     SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_FALSE(store.IsSoundOn());
-    settings.WriteOffUntil(UtcNow() - 1);
+    ASSERT_EQ(settings.WriteOffUntil(UtcNow() - 1), ERROR_SUCCESS);
     SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
     EXPECT_TRUE(store.IsSoundOn());
-    EXPECT_EQ(Controller().offUntil, std::nullopt);
+    EXPECT_EQ(Controller().timedOff.state, TimedOff::State::None);
     EXPECT_TRUE(ShowsSoundOn());
+}
+
+TEST_F(MainWindowTest, AStoredEndThatCannotBeTrustedTurnsSoundsOnAtStart)
+{
+    struct Case {
+        const char* what;
+        DWORD type;
+        ULONGLONG value;
+        std::size_t byteCount;
+    };
+    const Case cases[] = {
+        {"two days ahead", REG_QWORD, UtcNow() + 48 * kHour, 8},
+        {"REG_BINARY", REG_BINARY, UtcNow() + kHour, 8},
+        {"four bytes", REG_DWORD, UtcNow() + kHour, 4},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off}, store, UtcNow()).exitCode, kExitDone) << c.what;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&c.value);
+        SetValue(kSettingsPath, L"OffUntil", c.type, std::vector<std::uint8_t>(bytes, bytes + c.byteCount));
+        ASSERT_NE(Create(), nullptr);
+        EXPECT_TRUE(store.IsSoundOn()) << c.what;
+        EXPECT_EQ(settings.ReadOffUntil(), std::nullopt) << c.what;
+        EXPECT_TRUE(ShowsSoundOn()) << c.what;
+        EXPECT_FALSE(OffTimerWasArmed()) << c.what;
+        DestroyWindow(window_);
+        DrainQuitMessage();
+    }
+}
+
+TEST_F(MainWindowTest, ATimedOffWhoseEndCannotTurnSoundsOnSaysSoAndTriesAgainEveryMinute)
+{
+    const ULONGLONG due = TimedOffThatCannotEnd();
+    const std::wstring overdue = L"Sound is Off (could not turn sounds on at " + LocalClockText(due) + L")";
+    ASSERT_NE(Create(), nullptr); // the first try, at start
+    for (int tries = 1; tries <= 2; ++tries) {
+        EXPECT_FALSE(store.IsSoundOn()) << tries;
+        EXPECT_EQ(Tip(), overdue) << tries;
+        EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get()) << tries;
+        EXPECT_EQ(Controller().timedOff.state, TimedOff::State::Due) << tries;
+        EXPECT_TRUE(settings.ReadOffUntil().has_value()) << tries;
+        EXPECT_TRUE(OffTimerWasArmed()) << tries;
+        // The refresh timer shows, it does not try.
+        SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+        EXPECT_EQ(Tip(), overdue) << tries;
+        SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
+    }
+
+    LetSoundsBeTurnedOn();
+    SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_TRUE(ShowsSoundOn());
+    EXPECT_EQ(settings.ReadOffUntil(), std::nullopt);
+    EXPECT_EQ(Controller().timedOff.state, TimedOff::State::None);
+    EXPECT_FALSE(OffTimerWasArmed());
+}
+
+TEST_F(MainWindowTest, AnOverdueTimedOffEndsWhenSoundsAreTurnedOffByHand)
+{
+    // A command that changes sounds, forwarded to the tray.
+    TimedOffThatCannotEnd();
+    ASSERT_NE(Create(), nullptr);
+    ASSERT_EQ(Controller().timedOff.state, TimedOff::State::Due);
+    std::vector<BYTE> off = EncodeRequest(*ParseCommand({L"off"}), nullptr, 0);
+    COPYDATASTRUCT copy = {kRequestTag, static_cast<DWORD>(off.size()), off.data()};
+    EXPECT_EQ(Controller().OnCopyData(&copy), kExitDone);
+    EXPECT_FALSE(ShowsSoundOn());
+    EXPECT_FALSE(OffTimerWasArmed());
+    LetSoundsBeTurnedOn();
+    SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    DestroyWindow(window_);
+    DrainQuitMessage();
+
+    // No Sounds set in the Options dialog, which runs inside the tray's
+    // message loop: the tray follows at the next tick.
+    TimedOffThatCannotEnd();
+    ASSERT_NE(Create(), nullptr);
+    ASSERT_EQ(Controller().timedOff.state, TimedOff::State::Due);
+    LetSoundsBeTurnedOn();
+    ASSERT_EQ(ChooseScheme(store, L".None").result, SoundChange::Result::Done);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_FALSE(ShowsSoundOn());
+    EXPECT_FALSE(OffTimerWasArmed());
+    SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    EXPECT_EQ(settings.ReadOffUntil(), std::nullopt);
 }
 
 } // namespace

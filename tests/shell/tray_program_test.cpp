@@ -463,13 +463,14 @@ TEST_F(CommandLine, TimedOffComesBackOnAlsoAcrossARestart)
 {
     settings.WriteKeepDefault(0);
     // No instance runs: the command starts one to end the timer.
-    ExpectRun(L"off --for 3s", 0);
+    // Long enough for `status` to run before the end on a busy machine.
+    ExpectRun(L"off --for 5s", 0);
     EXPECT_FALSE(store.IsSoundOn());
     ASSERT_TRUE(settings.ReadOffUntil().has_value());
     const ConsoleRun status = RunConsole(L"status");
     EXPECT_EQ(status.output.rfind("off\nscheme: No Sounds\nuntil: ", 0), 0u) << status.output;
     ASSERT_NE(WaitForWindow(kMainWindowClass, kStartTimeoutMs), nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 6000));
+    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 10000));
     EXPECT_FALSE(settings.ReadOffUntil().has_value());
 
     // The instance is closed meanwhile: the next start finds the time passed.
