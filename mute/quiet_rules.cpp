@@ -4,6 +4,7 @@
 #include "mute/program_settings.h"
 #include "resources/resource.h"
 #include "win32/registry.h"
+#include "win32/session.h"
 #include "win32/text.h"
 
 namespace {
@@ -52,6 +53,46 @@ RuleSet RulesHolding(RuleSet switchedOn, const std::vector<QuietPeriod>& periods
     if (switchedOn.Has(QuietRule::Presenting) && presenting)
         holding.Add(QuietRule::Presenting);
     return holding;
+}
+
+WallTime LocalWallTimeNow()
+{
+    SYSTEMTIME local = {};
+    GetLocalTime(&local);
+    return WallTimeOf(local);
+}
+
+RuleSet RulesHoldingNow(const QuietSettings& settings)
+{
+    // Asked only for the rules switched on: each answer costs a call.
+    const bool locked = settings.switchedOn.Has(QuietRule::Locked) && QuerySessionLocked().value_or(false);
+    const std::optional<int> notifications =
+        settings.switchedOn.Has(QuietRule::Presenting) ? QueryNotificationState() : std::nullopt;
+    const bool presenting = notifications && IsPresentingState(*notifications);
+    return RulesHolding(settings.switchedOn, settings.Periods(), LocalWallTimeNow(), locked, presenting);
+}
+
+RuleRelease ReleaseRule(const SchemeStore& store, QuietRule rule)
+{
+    RuleRelease release;
+    const QuietSettings settings = ReadQuietSettings();
+    if (settings.overridden.Has(rule)) {
+        RuleSet overridden = settings.overridden;
+        overridden.Remove(rule);
+        release.settingsError = WriteOverridden(overridden, settings.hoursOverrideEnd);
+    }
+    if (release.settingsError != ERROR_SUCCESS || !settings.offBy.Has(rule))
+        return release;
+    RuleSet offBy = settings.offBy;
+    offBy.Remove(rule);
+    if (offBy.Empty() && !store.IsSoundOn()) {
+        release.change = Unmute(store);
+        if (release.change.result == SoundChange::Result::NotSaved ||
+            release.change.result == SoundChange::Result::SchemeGone)
+            return release; // kept: the next start of the program tries again
+    }
+    release.settingsError = WriteOffBy(offBy);
+    return release;
 }
 
 LONG RecordChoiceByHand(const QuietSettings& settings, RuleSet holding, bool soundsOn, WallTime localNow)

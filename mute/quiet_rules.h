@@ -43,6 +43,24 @@ struct QuietOutcome {
 RuleSet RulesHolding(RuleSet switchedOn, const std::vector<QuietPeriod>& periods, WallTime localNow, bool locked,
                      bool presenting);
 
+// The local wall-clock time now.
+WallTime LocalWallTimeNow();
+
+// The switched-on rules that hold now, asked of the system directly: for
+// commands, which keep no presenting filter of their own.
+RuleSet RulesHoldingNow(const QuietSettings& settings);
+
+// What letting go of a switched-off rule did.
+struct RuleRelease {
+    LONG settingsError = ERROR_SUCCESS;
+    SoundChange change;
+};
+
+// A rule switched off while no instance runs to see it lets go here: out of
+// Overridden and OffBy. When it was the last rule keeping sounds off, sounds
+// come back now, and OffBy goes only once they are on.
+[[nodiscard]] RuleRelease ReleaseRule(const SchemeStore& store, QuietRule rule);
+
 // What every choice by hand does to the rules: the user's choice always wins.
 // Leaving sounds on, OffBy is deleted and every holding rule is overridden
 // (quiet hours until the end of their run); leaving them off, the holding
