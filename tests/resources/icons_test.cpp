@@ -227,3 +227,28 @@ TEST(IconGroups, LoadAtTheSmallIconSizeAndOnlyTheMutedOneIsRed)
 }
 
 } // namespace
+
+namespace {
+
+// The manifest asks for Common Controls 6: the dialogs get the system's visual
+// styles, and LoadIconWithScaleDown exists only there. Its buttons are the
+// library's own, where without it they are user32's.
+TEST(Manifest, ButtonsComeFromCommonControlsSix)
+{
+    const UniqueWindow button(CreateWindowExW(0, L"Button", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(button) << "window tests need a display (run under xvfb-run)";
+    HMODULE procModule = nullptr;
+    const auto proc = reinterpret_cast<const wchar_t*>(GetWindowLongPtrW(button.get(), GWLP_WNDPROC));
+    ASSERT_TRUE(GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, proc, &procModule));
+    // Loaded by name, the library is the one the manifest's dependency selects.
+    const HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");
+    EXPECT_NE(comctl32, nullptr);
+    EXPECT_EQ(procModule, comctl32);
+    EXPECT_NE(procModule, GetModuleHandleW(L"user32.dll"));
+    if (comctl32)
+        FreeLibrary(comctl32);
+}
+
+} // namespace
