@@ -75,66 +75,19 @@ TEST(IconGroups, EightBitmapsOf32BitsWithAnAndMaskUnderTheirIds)
     }
 }
 
-// One square image, top row first: the colour of every pixel (BGRA as a
-// 32-bit DIB holds it) and whether the AND mask leaves it transparent.
-struct Pixels {
-    std::vector<DWORD> colours;
-    std::vector<bool> transparent;
-};
-
-// The group's own image of `side` pixels, decoded from the .ico's bytes that
-// the executable carries: colour rows and then mask rows, both bottom-up.
-Pixels StoredImage(WORD groupId, int side)
+// The group's own image of `side` pixels as the .ico holds it: a header, the
+// colour rows bottom-up, then the AND mask.
+const BYTE* StoredImage(WORD groupId, int side)
 {
-    Pixels pixels;
-    DWORD size = 0;
+    DWORD size = 0, imageSize = 0;
     const BYTE* group = FindBytes(groupId, RT_GROUP_ICON, size);
-    WORD count = 0;
-    if (!group || size < 6)
-        return pixels;
-    std::memcpy(&count, group + 4, sizeof count);
-    for (int i = 0; i < count && 6 + (i + 1) * sizeof(GroupEntry) <= size; ++i) {
+    for (DWORD offset = 6; group && offset + sizeof(GroupEntry) <= size; offset += sizeof(GroupEntry)) {
         GroupEntry entry;
-        std::memcpy(&entry, group + 6 + i * sizeof entry, sizeof entry);
-        if (entry.width != side)
-            continue;
-        DWORD imageSize = 0;
-        const BYTE* image = FindBytes(entry.id, RT_ICON, imageSize);
-        const DWORD maskStride = (side + 31) / 32 * 4;
-        if (!image || imageSize < sizeof(BITMAPINFOHEADER) + side * side * 4 + maskStride * side)
-            return pixels;
-        const BYTE* colours = image + sizeof(BITMAPINFOHEADER);
-        const BYTE* mask = colours + side * side * 4;
-        for (int y = side - 1; y >= 0; --y) {
-            for (int x = 0; x < side; ++x) {
-                DWORD colour = 0;
-                std::memcpy(&colour, colours + (y * side + x) * 4, sizeof colour);
-                pixels.colours.push_back(colour);
-                pixels.transparent.push_back((mask[y * maskStride + x / 8] >> (7 - x % 8)) & 1);
-            }
-        }
+        std::memcpy(&entry, group + offset, sizeof entry);
+        if (entry.width == side)
+            return FindBytes(entry.id, RT_ICON, imageSize);
     }
-    return pixels;
-}
-
-// What a loaded icon holds, read back at 32 bits per pixel.
-Pixels LoadedImage(HICON icon, int side)
-{
-    Pixels pixels;
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info))
-        return pixels;
-    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
-    BITMAPINFO dib = {{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    std::vector<DWORD> colours(side * side), maskBits(side * side);
-    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (GetDIBits(dc.get(), colour.get(), 0, side, colours.data(), &dib, DIB_RGB_COLORS) != side ||
-        GetDIBits(dc.get(), mask.get(), 0, side, maskBits.data(), &dib, DIB_RGB_COLORS) != side)
-        return pixels;
-    pixels.colours = colours;
-    for (const DWORD bit : maskBits)
-        pixels.transparent.push_back((bit & 0xFFFFFF) != 0);
-    return pixels;
+    return nullptr;
 }
 
 HICON LoadScaledDown(WORD id, int side)
@@ -164,26 +117,24 @@ HICON LoadSized(WORD id, int side)
 // stretched, which blurs.
 TEST(IconGroups, EachTraySizeLoadsAsItsOwnImagePixelForPixel)
 {
-    struct Loader {
-        const char* name;
-        HICON (*load)(WORD id, int side);
-    };
-    const Loader loaders[] = {{"LoadIconWithScaleDown", &LoadScaledDown}, {"LoadImageW", &LoadSized}};
     for (const Group& group : kGroups) {
         for (const int side : {16, 20, 24, 32}) {
-            const Pixels stored = StoredImage(group.id, side);
-            ASSERT_EQ(stored.colours.size(), static_cast<std::size_t>(side * side)) << group.name << " " << side;
-            for (const Loader& loader : loaders) {
-                SCOPED_TRACE(testing::Message() << group.name << ", " << side << " pixels, " << loader.name);
-                const UniqueIcon icon(loader.load(group.id, side));
-                ASSERT_TRUE(icon);
-                const Pixels loaded = LoadedImage(icon.get(), side);
-                ASSERT_EQ(loaded.colours.size(), stored.colours.size());
-                int differing = 0;
-                for (std::size_t i = 0; i < stored.colours.size(); ++i)
-                    differing +=
-                        loaded.colours[i] != stored.colours[i] || loaded.transparent[i] != stored.transparent[i];
-                EXPECT_EQ(differing, 0) << "pixels unlike the stored image";
+            const BYTE* stored = StoredImage(group.id, side);
+            ASSERT_NE(stored, nullptr) << group.name << " " << side;
+            for (HICON (*load)(WORD, int) : {&LoadScaledDown, &LoadSized}) {
+                SCOPED_TRACE(testing::Message() << group.name << ", " << side << " pixels, "
+                                                << (load == &LoadSized ? "LoadImageW" : "LoadIconWithScaleDown"));
+                const UniqueIcon icon(load(group.id, side));
+                ICONINFO info = {};
+                ASSERT_TRUE(icon && GetIconInfo(icon.get(), &info));
+                const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+                // Read back bottom-up at 32 bits, as the .ico holds them; the
+                // AND mask is made from the alpha, which this compares too.
+                BITMAPINFO dib = {{sizeof(BITMAPINFOHEADER), side, side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+                std::vector<BYTE> colours(side * side * 4);
+                const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+                ASSERT_EQ(GetDIBits(dc.get(), colour.get(), 0, side, colours.data(), &dib, DIB_RGB_COLORS), side);
+                EXPECT_EQ(std::memcmp(colours.data(), stored + sizeof(BITMAPINFOHEADER), colours.size()), 0);
             }
         }
     }
@@ -225,10 +176,6 @@ TEST(IconGroups, LoadAtTheSmallIconSizeAndOnlyTheMutedOneIsRed)
             EXPECT_EQ(red, 0);
     }
 }
-
-} // namespace
-
-namespace {
 
 // The manifest asks for Common Controls 6: the dialogs get the system's visual
 // styles, and LoadIconWithScaleDown exists only there. Its buttons are the
