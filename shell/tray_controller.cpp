@@ -80,7 +80,7 @@ void TrayController::SyncOffTimer()
         // should it fail: no box comes from a timer.
         KillTimer(window, kOffTimerId);
         offUntil.reset();
-        TurnSoundsOn(store);
+        static_cast<void>(TurnSoundsOn(store));
     } else if (until) {
         constexpr ULONGLONG kTicksPerMs = 10000;
         const ULONGLONG remainingMs = (*until - now + kTicksPerMs - 1) / kTicksPerMs;

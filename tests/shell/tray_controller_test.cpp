@@ -109,8 +109,8 @@ TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
 TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
 {
     ASSERT_NE(Create(), nullptr);
-    settings.WriteDefaultScheme(L".Default");
-    settings.WriteKeepDefault(1);
+    ASSERT_EQ(settings.WriteDefaultScheme(L".Default"), ERROR_SUCCESS);
+    ASSERT_EQ(settings.WriteKeepDefault(1), ERROR_SUCCESS);
     SetCurrentSchemeValue(L".None"); // another program selects silence
 
     // Any timer id refreshes.
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, ATimedOffShowsItsEndAndTurnsSoundsOnWhenDueAlsoAtStart)
     // Its timer ends it; a tick of the refresh timer does not.
     SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_FALSE(store.IsSoundOn());
-    settings.WriteOffUntil(UtcNow() - 1);
+    ASSERT_EQ(settings.WriteOffUntil(UtcNow() - 1), ERROR_SUCCESS);
     SendMessageW(window_, WM_TIMER, kOffTimerId, 0);
     EXPECT_TRUE(store.IsSoundOn());
     EXPECT_EQ(Controller().offUntil, std::nullopt);
