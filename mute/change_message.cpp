@@ -3,20 +3,21 @@
 #include <vector>
 
 #include "mute/program_settings.h"
+#include "resources/resource.h"
 #include "win32/registry.h"
+#include "win32/text.h"
 
 namespace {
 
-std::wstring Message(const wchar_t* firstLine, const std::wstring& path, LONG error)
+std::wstring Message(UINT firstLine, const std::wstring& path, LONG error)
 {
-    return firstLine + (L"\n" + path + L"\n") + registry::ErrorText(error);
+    return LoadText(firstLine) + L"\n" + path + L"\n" + registry::ErrorText(error);
 }
 
 std::wstring SoundsNotChanged(const ChangeReport& report)
 {
-    return L"Some sounds could not be changed (" + std::to_wstring(report.failed) + L" of " +
-           std::to_wstring(report.total) + L")." + L"\n" + report.firstPath + L"\n" +
-           registry::ErrorText(report.firstError);
+    return FormatText(IDS_SOUNDS_NOT_CHANGED, {std::to_wstring(report.failed), std::to_wstring(report.total)}) + L"\n" +
+           report.firstPath + L"\n" + registry::ErrorText(report.firstError);
 }
 
 // Every failure of a change, each as one message, in the order they happened.
@@ -30,17 +31,14 @@ std::vector<std::wstring> Failures(const SoundChange& change)
         if (change.result != SoundChange::Result::NotSaved)
             messages.push_back(SoundsNotChanged(report));
         else if (report.UndoFailed())
-            messages.push_back(Message(L"Your current sounds could not be saved, so no sound was changed.",
-                                       report.firstPath, report.firstError));
+            messages.push_back(Message(IDS_SOUNDS_NOT_SAVED_UNDO_FAILED, report.firstPath, report.firstError));
         else
-            messages.push_back(Message(L"Your current sounds could not be saved, so nothing was changed.",
-                                       report.firstPath, report.firstError));
+            messages.push_back(Message(IDS_SOUNDS_NOT_SAVED, report.firstPath, report.firstError));
     }
     if (change.settingsError != ERROR_SUCCESS)
         messages.push_back(SettingsFailureMessage(change.settingsError));
     if (report.UndoFailed())
-        messages.push_back(Message(L"What was saved before the failure could not all be removed again.",
-                                   report.undoPath, report.undoError));
+        messages.push_back(Message(IDS_UNDO_FAILED, report.undoPath, report.undoError));
     return messages;
 }
 
@@ -65,21 +63,20 @@ std::wstring FailureMessage(const ChangeReport& report)
     if (report.failed > 0)
         messages.push_back(SoundsNotChanged(report));
     if (report.UndoFailed())
-        messages.push_back(Message(L"What was saved before the failure could not all be removed again.",
-                                   report.undoPath, report.undoError));
+        messages.push_back(Message(IDS_UNDO_FAILED, report.undoPath, report.undoError));
     return Joined(messages, L"\n\n");
 }
 
 std::wstring SettingsFailureMessage(LONG error)
 {
-    return Message(L"Hushlark's settings could not be saved.", kSettingsKeyPath, error);
+    return Message(IDS_SETTINGS_NOT_SAVED, kSettingsKeyPath, error);
 }
 
 std::wstring StartupFailureMessage(const ChangeReport& report)
 {
     if (report.Ok())
         return std::wstring();
-    return Message(L"The start-up entry could not be changed.", report.firstPath, report.firstError);
+    return Message(IDS_STARTUP_NOT_CHANGED, report.firstPath, report.firstError);
 }
 
 std::wstring FailureLine(const SoundChange& change)

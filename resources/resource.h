@@ -34,6 +34,12 @@
 #define IDS_PROGRAM_NAME 2000
 
 // Sound changes and the program's settings: 2100-2199.
+#define IDS_SOUNDS_NOT_SAVED 2100
+#define IDS_SOUNDS_NOT_SAVED_UNDO_FAILED 2101
+#define IDS_SOUNDS_NOT_CHANGED 2102
+#define IDS_SETTINGS_NOT_SAVED 2103
+#define IDS_STARTUP_NOT_CHANGED 2104
+#define IDS_UNDO_FAILED 2105
 
 // The timed off: 2200-2299.
 
