@@ -150,7 +150,9 @@ void OnKeepDefaultClicked(HWND dialog, HWND checkBox)
     if (!checkBox)
         checkBox = GetDlgItem(dialog, IDC_KEEP_DEFAULT);
     const bool checked = SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    settings.WriteKeepDefault(checked ? 1 : 0);
+    const LONG written = settings.WriteKeepDefault(checked ? 1 : 0);
+    if (written != ERROR_SUCCESS)
+        ShowFailure(dialog, SettingsFailureMessage(written));
 }
 
 INT_PTR OnCommand(HWND dialog, WORD id, WORD notification, HWND control)

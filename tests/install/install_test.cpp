@@ -64,11 +64,13 @@ std::vector<std::wstring> InstalledApps()
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         const registry::Key uninstall =
             registry::OpenKey(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
-        registry::WalkSubkeys(uninstall.get(), [&](DWORD, const wchar_t* product) {
+        const LONG walked = registry::WalkSubkeys(uninstall.get(), [&](DWORD, const wchar_t* product) {
             const registry::Key entry = registry::OpenKey(uninstall.get(), product);
             if (registry::ReadString(entry.get(), L"DisplayName") == std::optional<std::wstring>(L"Hushlark"))
                 versions.push_back(registry::ReadString(entry.get(), L"DisplayVersion").value_or(L""));
         });
+        // A root without the key has no entries.
+        EXPECT_TRUE(walked == ERROR_SUCCESS || !uninstall) << walked;
     }
     return versions;
 }
@@ -78,11 +80,12 @@ std::optional<std::wstring> ProductIcon()
 {
     std::optional<std::wstring> icon;
     const registry::Key products = registry::OpenKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Installer\\Products");
-    registry::WalkSubkeys(products.get(), [&](DWORD, const wchar_t* product) {
+    const LONG walked = registry::WalkSubkeys(products.get(), [&](DWORD, const wchar_t* product) {
         const registry::Key entry = registry::OpenKey(products.get(), product);
         if (registry::ReadString(entry.get(), L"ProductName") == std::optional<std::wstring>(L"Hushlark"))
             icon = registry::ReadString(entry.get(), L"ProductIcon");
     });
+    EXPECT_TRUE(walked == ERROR_SUCCESS || !products) << walked;
     return icon;
 }
 

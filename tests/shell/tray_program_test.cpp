@@ -91,14 +91,16 @@ protected:
     {
         std::map<std::wstring, std::wstring> sounds;
         const registry::Key apps = registry::OpenKey(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps");
-        registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
+        const LONG walked = registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
             const registry::Key appKey = registry::OpenKey(apps.get(), app);
-            registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
+            const LONG eventsWalked = registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
                 const registry::Key current = registry::OpenKey(appKey.get(), std::wstring(event) + L"\\.Current");
                 sounds[std::wstring(app) + L"\\" + event] =
                     registry::ReadString(current.get(), nullptr).value_or(L"(none)");
             });
+            EXPECT_EQ(eventsWalked, ERROR_SUCCESS) << app;
         });
+        EXPECT_EQ(walked, ERROR_SUCCESS);
         return sounds;
     }
 
@@ -127,7 +129,7 @@ protected:
 TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
 {
     for (const wchar_t* current : {L".Default", L".NONE"}) {
-        store.SetCurrentScheme(current);
+        ASSERT_EQ(store.SetCurrentScheme(current), ERROR_SUCCESS);
         RunningProgram program;
         const HWND window = StartProgram(program);
         ASSERT_NE(window, nullptr);
@@ -198,12 +200,12 @@ TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
 
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
     ASSERT_EQ(FindTrayPicture(), TrayPicture::SoundOn);
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     const ULONGLONG changed = GetTickCount64();
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 3000));
     // Two ticks at most, plus the time the taskbar takes to repaint.
@@ -254,8 +256,9 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
     ASSERT_GT(before.size(), 60u);
-    settings.WriteKeepDefault(0);
-    settings.WriteLastSound(L"Afternoon"); // what a wrongly enabled "Turn Sounds On" would apply
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    ASSERT_EQ(settings.WriteLastSound(L"Afternoon"),
+              ERROR_SUCCESS); // what a wrongly enabled "Turn Sounds On" would apply
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
@@ -286,7 +289,7 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 
 TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     DWORD silentIndex = 0;
     const LONG walked = store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
         if (key == L".None")
@@ -339,7 +342,7 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
 TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -352,7 +355,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     EXPECT_STREQ(title, L"Hushlark Options");
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), FindWindowW(kMainWindowClass, nullptr));
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 2000))
         << "the icon is refreshed while the dialog is open";
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -389,7 +392,7 @@ protected:
 TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     ExpectRun(L"status", 0, "on\nscheme: Windows Default\n");
     // In the order of the registry's enumeration, as the menu shows them.
     ExpectRun(L"LIST", 0, "* Windows Default\n  Hushlark 0 (11/30/2026)\n  No Sounds\n  Afternoon\n");
@@ -438,7 +441,7 @@ TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
 
 TEST_F(CommandLine, ChangesGoToTheRunningInstanceWhoseIconFollowsAtOnce)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
 
@@ -461,7 +464,7 @@ TEST_F(CommandLine, ChangesGoToTheRunningInstanceWhoseIconFollowsAtOnce)
 
 TEST_F(CommandLine, TimedOffComesBackOnAlsoAcrossARestart)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     // No instance runs: the command starts one to end the timer.
     // Long enough for `status` to run before the end on a busy machine.
     ExpectRun(L"off --for 5s", 0);
