@@ -160,10 +160,11 @@ protected:
     std::optional<std::wstring> KeyAt(DWORD wanted) const
     {
         std::optional<std::wstring> found;
-        store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
+        EXPECT_EQ(store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
             if (index == wanted)
                 found = key;
-        });
+        }),
+                  ERROR_SUCCESS);
         return found;
     }
 

@@ -531,7 +531,7 @@ TEST_F(CommandLine, MalformedMessagesAreAnsweredAsFailuresAndChangeNothing)
 // becoming the tray program; anything that is no command still starts it.
 TEST_F(CommandLine, HushlarkExeEndsWithTwoForAMalformedCommandAndShowsNothing)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     const std::wstring program = L"\"" + ProgramPath() + L"\" ";
     const wchar_t* malformed[] = {L"off --for 25h", L"ofF --for 1.5h", L"scheme", L"startup maybe"};
     for (const wchar_t* arguments : malformed)
@@ -552,7 +552,7 @@ TEST_F(CommandLine, HushlarkExeEndsWithTwoForAMalformedCommandAndShowsNothing)
 // command out itself or the running instance did.
 TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     // A sound no scheme holds, in a slot where saving it fails: a volatile key
     // takes no lasting subkey.
     const std::wstring slot = L"AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk";
@@ -594,7 +594,7 @@ TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
 // hushlark.com alone in a folder, without Hushlark.exe beside it.
 TEST_F(CommandLine, ATimedOffSaysSoWhenTheTrayProgramCannotStart)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"hushlark-alone-" + std::to_wstring(GetCurrentProcessId());
