@@ -30,6 +30,10 @@ struct Command {
     std::wstring name;
     // For `off --for DURATION`: how long sounds stay off, in seconds.
     std::optional<ULONGLONG> forSeconds;
+    // For `exit --this-copy` and `startup off --this-copy`, which installers
+    // give: act only on this copy of the program, the Hushlark.exe of the
+    // calling program's folder, and leave any other copy alone.
+    bool thisCopy = false;
     // The words it was parsed from, exactly as given: they travel to the
     // running instance, which parses them again.
     std::vector<std::wstring> words;
@@ -71,5 +75,5 @@ std::optional<ULONGLONG> ParseDuration(const std::wstring& text);
 bool ChangesSomething(const Command& command);
 
 // What `--help` prints: one line or two for each command, in the order of
-// the command table.
+// the command table, then the installers' forms.
 std::wstring UsageText();

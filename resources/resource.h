@@ -87,6 +87,12 @@
 
 // The tray icon, its menu and the dialogs: 2500-2699.
 
+// The installer's options: 2950-2999.
+// Usage of the forms installers give, after the other commands' lines.
+#define IDS_USAGE_INSTALLERS 2950
+#define IDS_USAGE_EXIT_THIS_COPY 2951
+#define IDS_USAGE_STARTUP_OFF_THIS_COPY 2952
+
 #ifndef RC_INVOKED
 #include <windows.h>
 
