@@ -69,7 +69,7 @@ void TrayController::ShowMenu()
 void TrayController::ShowSoundState()
 {
     SetSoundState(store.IsSoundOn());
-    SendTrayIcon(NIM_MODIFY);
+    UpdateIcon();
 }
 
 LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)

@@ -209,13 +209,13 @@ TEST_F(TrayMenuTest, MuteAndUnmuteChangeIconAndTipAtOnce)
 {
     EXPECT_EQ(Command(IDM_SOUNDS_OFF), 1);
     EXPECT_FALSE(store.IsSoundOn());
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
-    EXPECT_STREQ(Controller().trayIcon.szTip, L"Sound is Off");
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
+    EXPECT_EQ(Controller().icon.Tip(), L"Sound is Off");
     EXPECT_EQ(SlotSound(), L"");
 
     EXPECT_EQ(Command(IDM_SOUNDS_ON), 1);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get());
-    EXPECT_STREQ(Controller().trayIcon.szTip, L"Sound is On");
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true));
+    EXPECT_EQ(Controller().icon.Tip(), L"Sound is On");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
 }
 
@@ -233,9 +233,9 @@ TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollowsA
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\chimes.wav");
 
     Command(IDM_SCHEME_BASE + IndexOf(L".None"));
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "not touched by the command";
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true)) << "not touched by the command";
     SendMessageW(window_, WM_TIMER, 1, 0);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
 }
 
 TEST_F(TrayMenuTest, StaleOrForeignIdsApplyNothing)
@@ -397,7 +397,7 @@ TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
     EXPECT_EQ(store.ReadCurrentScheme(), L".current");
     EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
     EXPECT_EQ(SlotSound(), asterisk);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "sound is still on";
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true)) << "sound is still on";
 
     // Nothing failed, nothing is shown.
     DeleteTree(SlotPath(L"Explorer", L"Navigating"));

@@ -195,6 +195,21 @@ TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 2000));
 }
 
+TEST_F(TrayProgram, IconComesBackWhenTheShellLostItWithoutANewTaskbar)
+{
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+
+    // The next refresh finds the icon gone, and the retry adds it again.
+    NOTIFYICONDATAW icon = {sizeof(icon)};
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    ASSERT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
+    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 5000));
+}
+
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
 {
     settings.WriteKeepDefault(0);
