@@ -297,8 +297,8 @@ TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
 TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
 {
     ASSERT_NE(Create(), nullptr);
-    settings.WriteDefaultScheme(L".Default");
-    settings.WriteKeepDefault(1);
+    ASSERT_EQ(settings.WriteDefaultScheme(L".Default"), ERROR_SUCCESS);
+    ASSERT_EQ(settings.WriteKeepDefault(1), ERROR_SUCCESS);
     SetCurrentSchemeValue(L".None"); // another program selects silence
 
     // Any timer id refreshes.

@@ -126,7 +126,7 @@ protected:
 TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
 {
     for (const wchar_t* current : {L".Default", L".NONE"}) {
-        store.SetCurrentScheme(current);
+        ASSERT_EQ(store.SetCurrentScheme(current), ERROR_SUCCESS);
         RunningProgram program;
         const HWND window = StartProgram(program);
         ASSERT_NE(window, nullptr);
@@ -212,12 +212,12 @@ TEST_F(TrayProgram, IconComesBackWhenTheShellLostItWithoutANewTaskbar)
 
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
     ASSERT_EQ(FindTrayPicture(), TrayPicture::SoundOn);
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     const ULONGLONG changed = GetTickCount64();
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 3000));
     // Two ticks at most, plus the time the taskbar takes to repaint.
@@ -268,8 +268,9 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
     ASSERT_GT(before.size(), 60u);
-    settings.WriteKeepDefault(0);
-    settings.WriteLastSound(L"Afternoon"); // what a wrongly enabled "Turn Sounds On" would apply
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    // What a wrongly enabled "Turn Sounds On" would apply.
+    ASSERT_EQ(settings.WriteLastSound(L"Afternoon"), ERROR_SUCCESS);
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
@@ -300,12 +301,12 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 
 TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     DWORD silentIndex = 0;
-    store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
-        if (key == L".None")
-            silentIndex = index;
-    });
+    for (const SchemeEntry& scheme : store.ListSchemes().schemes) {
+        if (scheme.key == L".None")
+            silentIndex = scheme.index;
+    }
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -352,7 +353,7 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
 TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -365,7 +366,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     EXPECT_STREQ(title, L"Hushlark Options");
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), FindWindowW(kMainWindowClass, nullptr));
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 2000))
         << "the icon is refreshed while the dialog is open";
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
