@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -88,9 +87,6 @@ public:
     // and including row `bottom`, shading from `start` toward `end`; a new brush
     // for every column. Returns 1.
     static int DrawGradient(HDC dc, COLORREF start, COLORREF end, int left, int top, int width, int bottom);
-
-    // How many labels the skin holds now.
-    std::size_t LabelCount() const { return labels.size(); }
 
 private:
     const MenuItemLabel* FindLabel(ULONG_PTR itemData) const;

@@ -86,6 +86,23 @@
 #define IDS_INSTANCE_INCOMPLETE 2346
 
 // The tray icon, its menu and the dialogs: 2500-2699.
+#define IDS_MENU_SOUNDS_ON 2500
+#define IDS_MENU_SOUNDS_OFF 2501
+#define IDS_MENU_CHANGE_SCHEME 2502
+#define IDS_MENU_LAUNCH_ON_STARTUP 2503
+#define IDS_MENU_OPTIONS 2504
+#define IDS_MENU_EXIT 2505
+#define IDS_RUNNING_BALLOON 2520
+#define IDS_DELETE_TITLE 2540
+#define IDS_DELETE_QUESTION 2541
+#define IDS_DELETE_CURRENT_REFUSED 2542
+#define IDS_DELETE_SYSTEM_REFUSED 2543
+#define IDS_DELETE_COMES_BACK_REFUSED 2544
+#define IDS_SCHEME_GONE 2545
+#define IDS_RENAME_TITLE 2560
+#define IDS_RENAME_BLANK 2561
+#define IDS_RENAME_RESERVED 2562
+#define IDS_RENAME_TAKEN 2563
 
 // The installer's options: 2950-2999.
 // Usage of the forms installers give, after the other commands' lines.
