@@ -30,8 +30,9 @@ constexpr std::size_t kMaxCommandWords = 3;
 constexpr std::size_t kMaxArgumentRules = 3;
 
 // One command: the words that name it, what may follow them, whether it
-// changes something, and its usage lines (0: none of its own, as for a second
-// spelling or a command that shares another's line). The table's order is
+// changes something, its usage lines (0: none of its own, as for a second
+// spelling or a command that shares another's line) and those of its forms
+// meant for installers, which the usage shows apart. The table's order is
 // the usage text's.
 struct CommandRow {
     CommandKind kind;
@@ -39,6 +40,7 @@ struct CommandRow {
     ArgumentRule arguments[kMaxArgumentRules];
     bool changesSomething;
     UINT usage;
+    UINT installerUsage;
 };
 
 bool StoreTimeRange(const std::wstring& text, Command& command)
@@ -77,6 +79,12 @@ bool StoreDuration(const std::wstring& text, Command& command)
     return command.forSeconds.has_value();
 }
 
+bool StoreThisCopy(const std::wstring&, Command& command)
+{
+    command.thisCopy = true;
+    return true;
+}
+
 // Any name the Options list can show, up to the program's limit; a longer one
 // made by another program is chosen by its key.
 bool StoreSchemeName(const std::wstring& text, Command& command)
@@ -85,39 +93,43 @@ bool StoreSchemeName(const std::wstring& text, Command& command)
     return !text.empty() && text.size() <= scheme_paths::kMaxSchemeNameLength;
 }
 
+constexpr ArgumentRule kThisCopy = {L"--this-copy", Take::Flag, false, StoreThisCopy};
+
 constexpr CommandRow kCommands[] = {
-    {CommandKind::Off, {L"off"}, {{L"--for", Take::Word, false, StoreDuration}}, true, IDS_USAGE_OFF},
-    {CommandKind::On, {L"on"}, {}, true, IDS_USAGE_ON},
-    {CommandKind::Toggle, {L"toggle"}, {}, true, IDS_USAGE_TOGGLE},
-    {CommandKind::Scheme, {L"scheme"}, {{nullptr, Take::Rest, true, StoreSchemeName}}, true, IDS_USAGE_SCHEME},
-    {CommandKind::Status, {L"status"}, {}, false, IDS_USAGE_STATUS},
-    {CommandKind::List, {L"list"}, {}, false, IDS_USAGE_LIST},
-    {CommandKind::Exit, {L"exit"}, {}, true, IDS_USAGE_EXIT},
-    {CommandKind::StartupOn, {L"startup", L"on"}, {}, false, IDS_USAGE_STARTUP_ON_OFF},
-    {CommandKind::StartupOff, {L"startup", L"off"}, {}, false, 0},
-    {CommandKind::StartupStatus, {L"startup", L"status"}, {}, false, IDS_USAGE_STARTUP_STATUS},
-    {CommandKind::QuietShow, {L"quiet"}, {}, false, IDS_USAGE_QUIET},
-    {CommandKind::QuietHoursOn, {L"quiet", L"hours", L"on"}, {}, false, IDS_USAGE_QUIET_SWITCH},
-    {CommandKind::QuietHoursOff, {L"quiet", L"hours", L"off"}, {}, false, 0},
-    {CommandKind::QuietLockedOn, {L"quiet", L"locked", L"on"}, {}, false, 0},
-    {CommandKind::QuietLockedOff, {L"quiet", L"locked", L"off"}, {}, false, 0},
-    {CommandKind::QuietPresentingOn, {L"quiet", L"presenting", L"on"}, {}, false, 0},
-    {CommandKind::QuietPresentingOff, {L"quiet", L"presenting", L"off"}, {}, false, 0},
+    {CommandKind::Off, {L"off"}, {{L"--for", Take::Word, false, StoreDuration}}, true, IDS_USAGE_OFF, 0},
+    {CommandKind::On, {L"on"}, {}, true, IDS_USAGE_ON, 0},
+    {CommandKind::Toggle, {L"toggle"}, {}, true, IDS_USAGE_TOGGLE, 0},
+    {CommandKind::Scheme, {L"scheme"}, {{nullptr, Take::Rest, true, StoreSchemeName}}, true, IDS_USAGE_SCHEME, 0},
+    {CommandKind::Status, {L"status"}, {}, false, IDS_USAGE_STATUS, 0},
+    {CommandKind::List, {L"list"}, {}, false, IDS_USAGE_LIST, 0},
+    {CommandKind::Exit, {L"exit"}, {kThisCopy}, true, IDS_USAGE_EXIT, IDS_USAGE_EXIT_THIS_COPY},
+    {CommandKind::StartupOn, {L"startup", L"on"}, {}, false, IDS_USAGE_STARTUP_ON_OFF, 0},
+    {CommandKind::StartupOff, {L"startup", L"off"}, {kThisCopy}, false, 0, IDS_USAGE_STARTUP_OFF_THIS_COPY},
+    {CommandKind::StartupStatus, {L"startup", L"status"}, {}, false, IDS_USAGE_STARTUP_STATUS, 0},
+    {CommandKind::QuietShow, {L"quiet"}, {}, false, IDS_USAGE_QUIET, 0},
+    {CommandKind::QuietHoursOn, {L"quiet", L"hours", L"on"}, {}, false, IDS_USAGE_QUIET_SWITCH, 0},
+    {CommandKind::QuietHoursOff, {L"quiet", L"hours", L"off"}, {}, false, 0, 0},
+    {CommandKind::QuietLockedOn, {L"quiet", L"locked", L"on"}, {}, false, 0, 0},
+    {CommandKind::QuietLockedOff, {L"quiet", L"locked", L"off"}, {}, false, 0, 0},
+    {CommandKind::QuietPresentingOn, {L"quiet", L"presenting", L"on"}, {}, false, 0, 0},
+    {CommandKind::QuietPresentingOff, {L"quiet", L"presenting", L"off"}, {}, false, 0, 0},
     {CommandKind::QuietHoursAdd,
      {L"quiet", L"hours", L"add"},
      {{nullptr, Take::Word, true, StoreTimeRange}, {nullptr, Take::Word, false, StoreDays}},
      false,
-     IDS_USAGE_QUIET_ADD},
+     IDS_USAGE_QUIET_ADD,
+     0},
     {CommandKind::QuietHoursRemove,
      {L"quiet", L"hours", L"remove"},
      {{nullptr, Take::Word, true, StorePeriodNumber}},
      false,
-     IDS_USAGE_QUIET_REMOVE},
-    {CommandKind::QuietHoursClear, {L"quiet", L"hours", L"clear"}, {}, false, IDS_USAGE_QUIET_CLEAR},
-    {CommandKind::Version, {L"--version"}, {}, false, IDS_USAGE_VERSION},
-    {CommandKind::Help, {L"--help"}, {}, false, 0},
-    {CommandKind::Help, {L"-h"}, {}, false, 0},
-    {CommandKind::Help, {L"/?"}, {}, false, 0},
+     IDS_USAGE_QUIET_REMOVE,
+     0},
+    {CommandKind::QuietHoursClear, {L"quiet", L"hours", L"clear"}, {}, false, IDS_USAGE_QUIET_CLEAR, 0},
+    {CommandKind::Version, {L"--version"}, {}, false, IDS_USAGE_VERSION, 0},
+    {CommandKind::Help, {L"--help"}, {}, false, 0, 0},
+    {CommandKind::Help, {L"-h"}, {}, false, 0, 0},
+    {CommandKind::Help, {L"/?"}, {}, false, 0, 0},
 };
 
 bool Same(const std::wstring& left, const wchar_t* right)
@@ -277,6 +289,11 @@ std::wstring UsageText()
     for (const CommandRow& row : kCommands) {
         if (row.usage != 0)
             text += LoadText(row.usage);
+    }
+    text += LoadText(IDS_USAGE_INSTALLERS);
+    for (const CommandRow& row : kCommands) {
+        if (row.installerUsage != 0)
+            text += LoadText(row.installerUsage);
     }
     return text + LoadText(IDS_USAGE_FOOTER);
 }

@@ -46,6 +46,10 @@ struct Command {
     // none were given. For `quiet hours remove N`: N, counted from 1.
     std::optional<QuietPeriod> period;
     std::size_t periodNumber = 0;
+    // For `exit --this-copy` and `startup off --this-copy`, which installers
+    // give: act only on this copy of the program, the Hushlark.exe of the
+    // calling program's folder, and leave any other copy alone.
+    bool thisCopy = false;
     // The words it was parsed from, exactly as given: they travel to the
     // running instance, which parses them again.
     std::vector<std::wstring> words;
@@ -87,7 +91,7 @@ std::optional<ULONGLONG> ParseDuration(const std::wstring& text);
 bool ChangesSomething(const Command& command);
 
 // What `--help` prints: one line or two for each command, in the order of
-// the command table.
+// the command table, then the installers' forms.
 std::wstring UsageText();
 
 // What a malformed command prints: the usage lines of the commands its words

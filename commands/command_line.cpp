@@ -5,6 +5,7 @@
 #include "mute/quiet_rules.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
+#include "win32/process.h"
 #include "win32/text.h"
 #include "win32/unique_handle.h"
 
@@ -48,7 +49,8 @@ constexpr DWORD kAnswerTimeoutMs = 10000;
 CommandResult RunCommand(const Command& command)
 {
     if (ChangesSomething(command)) {
-        if (const HWND instance = FindRunningInstance()) {
+        // `exit --this-copy` leaves another copy running.
+        if (const HWND instance = command.thisCopy ? FindRunningInstanceOf(TrayProgramPath()) : FindRunningInstance()) {
             if (command.kind == CommandKind::Exit)
                 return Exit(instance, command);
             return Forward(instance, command);

@@ -180,7 +180,9 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         return CommandResult{kExitDone, FormatText(IDS_VERSION_LINE, {L"" HUSHLARK_VERSION_TEXT}), L""};
     case CommandKind::StartupOn:
     case CommandKind::StartupOff: {
-        const ChangeReport report = command.kind == CommandKind::StartupOn ? TurnStartupOn() : TurnStartupOff();
+        const ChangeReport report = command.kind == CommandKind::StartupOn ? TurnStartupOn()
+                                    : command.thisCopy                     ? TurnStartupOffForThisCopy()
+                                                                           : TurnStartupOff();
         if (report.Ok())
             return CommandResult();
         return CommandResult{kExitFailed, L"", OneLine(StartupFailureMessage(report))};

@@ -120,6 +120,19 @@ void SendReply(HWND instance, const Request& request, const std::wstring& text)
     }
 }
 
+// The first window of the program's class whose process image matches.
+template <typename Matches>
+HWND FindWindowOfImage(Matches matches)
+{
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr)) != nullptr;) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (matches(ProcessImagePath(processId)))
+            return window;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool IsProgramImage(const std::wstring& imagePath)
@@ -130,13 +143,12 @@ bool IsProgramImage(const std::wstring& imagePath)
 
 HWND FindRunningInstance()
 {
-    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr)) != nullptr;) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        if (IsProgramImage(ProcessImagePath(processId)))
-            return window;
-    }
-    return nullptr;
+    return FindWindowOfImage(IsProgramImage);
+}
+
+HWND FindRunningInstanceOf(const std::wstring& programPath)
+{
+    return FindWindowOfImage([&programPath](const std::wstring& image) { return SamePath(image, programPath); });
 }
 
 HWND WaitForRunningInstance(DWORD timeoutMs)

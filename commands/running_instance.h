@@ -19,7 +19,12 @@ bool IsProgramImage(const std::wstring& imagePath);
 // runs.
 HWND FindRunningInstance();
 
-// The same, waiting up to `timeoutMs` for the window to appear: a first
+// The main window of the running tray program when its process image is the
+// program at the full path `programPath`; null when none runs, or another
+// copy does.
+HWND FindRunningInstanceOf(const std::wstring& programPath);
+
+// The same as FindRunningInstance, waiting up to `timeoutMs` for the window to appear: a first
 // instance that holds the mutex may not have made its window yet.
 HWND WaitForRunningInstance(DWORD timeoutMs);
 

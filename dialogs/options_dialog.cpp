@@ -5,20 +5,19 @@
 
 #include "dialogs/dialog_placement.h"
 #include "dialogs/failure_box.h"
-#include "mute/change_message.h"
 #include "dialogs/rename_dialog.h"
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"
+#include "mute/change_message.h"
 #include "mute/mute_control.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
+#include "win32/text.h"
 
 namespace {
 
 // Stateless: every call reads or writes the registry.
 const ProgramSettings settings;
-
-constexpr wchar_t kDeleteTitle[] = L"Delete Sound Scheme";
 
 HWND SchemeList(HWND dialog)
 {
@@ -50,51 +49,42 @@ void Refill(HWND dialog, const SchemeStore& store)
     EnableEditButtons(dialog, false);
 }
 
+// Shows what the settings hold: any nonzero value is on, also the -1 of a
+// settings key that cannot be opened.
+void ShowKeepDefault(HWND dialog)
+{
+    const WPARAM check = settings.ReadKeepDefault() != 0 ? BST_CHECKED : BST_UNCHECKED;
+    SendDlgItemMessageW(dialog, IDC_KEEP_DEFAULT, BM_SETCHECK, check, 0);
+}
+
 void OnInitDialog(HWND dialog)
 {
     CentreOnDesktop(dialog);
     const SchemeStore store;
     Refill(dialog, store);
-    // Any nonzero value is on, also the -1 of a settings key that cannot be opened.
-    const WPARAM check = settings.ReadKeepDefault() != 0 ? BST_CHECKED : BST_UNCHECKED;
-    SendDlgItemMessageW(dialog, IDC_KEEP_DEFAULT, BM_SETCHECK, check, 0);
+    ShowKeepDefault(dialog);
 }
 
 void OnSelectionChange(HWND dialog)
 {
-    const HWND list = SchemeList(dialog);
-    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (index < 0) {
-        EnableEditButtons(dialog, false);
-        return;
-    }
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    std::wstring text;
-    if (length > 0) {
-        text.resize(static_cast<size_t>(length));
-        // std::wstring keeps room for the NUL that LB_GETTEXT adds.
-        const LRESULT copied =
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-        if (copied >= 0 && copied < length)
-            text.resize(static_cast<size_t>(copied));
-    }
-    EnableEditButtons(dialog, !IsProtectedSchemeLine(text));
+    // By key: a scheme that another program named like a system scheme can
+    // still be renamed or deleted.
+    const std::optional<SchemeListEntry> entry = SelectedEntry(dialog);
+    EnableEditButtons(dialog, entry && !IsProtectedScheme(entry->schemeKey));
 }
 
 // Why the scheme may not be deleted now, from the registry as it is after the
-// user confirmed; none when it may.
-const wchar_t* DeleteRefusal(const SchemeStore& store, const std::wstring& schemeKey)
+// user confirmed: a text id, or 0 when it may.
+UINT DeleteRefusal(const SchemeStore& store, const std::wstring& schemeKey)
 {
     const std::wstring currentScheme = store.ReadCurrentScheme();
     if (NamesEqual(schemeKey, currentScheme))
-        return L"This is set as your current sound scheme and cannot be deleted. To delete this sound scheme, "
-               L"change your sound scheme and try to delete again.";
-    // By key, whatever they are shown as.
-    if (NamesEqual(schemeKey, L".Default") || NamesEqual(schemeKey, L".None"))
-        return L"Windows Default and No Sounds are part of Windows and cannot be deleted.";
+        return IDS_DELETE_CURRENT_REFUSED;
+    if (IsProtectedScheme(schemeKey))
+        return IDS_DELETE_SYSTEM_REFUSED;
     if (IsSilentScheme(currentScheme) && NamesEqual(schemeKey, settings.ReadLastSound().value_or(L"")))
-        return L"Turn Sounds On will bring back this sound scheme, so it cannot be deleted while sounds are off.";
-    return nullptr;
+        return IDS_DELETE_COMES_BACK_REFUSED;
+    return 0;
 }
 
 void OnDelete(HWND dialog)
@@ -102,13 +92,14 @@ void OnDelete(HWND dialog)
     const std::optional<SchemeListEntry> entry = SelectedEntry(dialog);
     if (!entry)
         return;
-    const int answer = MessageBoxW(dialog, L"Are you sure you want to delete this sound scheme?", kDeleteTitle,
+    const std::wstring title = LoadText(IDS_DELETE_TITLE);
+    const int answer = MessageBoxW(dialog, LoadText(IDS_DELETE_QUESTION).c_str(), title.c_str(),
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     const SchemeStore store;
     if (answer == IDYES) {
         // The box ran a message loop: the tray may have changed the scheme.
-        if (const wchar_t* refusal = DeleteRefusal(store, entry->schemeKey)) {
-            MessageBoxW(dialog, refusal, kDeleteTitle, MB_ICONERROR);
+        if (const UINT refusal = DeleteRefusal(store, entry->schemeKey)) {
+            MessageBoxW(dialog, LoadText(refusal).c_str(), title.c_str(), MB_ICONERROR);
         } else {
             const std::wstring failure = FailureMessage(store.DeleteScheme(entry->schemeKey));
             Refill(dialog, store);
@@ -139,7 +130,15 @@ void OnSet(HWND dialog)
     if (!entry)
         return;
     const SchemeStore store;
-    const std::wstring failure = FailureMessage(ChooseScheme(store, entry->schemeKey));
+    const SoundChange change = ChooseScheme(store, entry->schemeKey);
+    if (change.result == SoundChange::Result::SchemeGone) {
+        // Deleted by another program since the list was filled: said first,
+        // then the list shows what is there now.
+        ShowFailure(dialog, LoadText(IDS_SCHEME_GONE));
+        Refill(dialog, store);
+        return;
+    }
+    const std::wstring failure = FailureMessage(change);
     Refill(dialog, store);
     ShowFailure(dialog, failure);
 }
@@ -150,7 +149,11 @@ void OnKeepDefaultClicked(HWND dialog, HWND checkBox)
     if (!checkBox)
         checkBox = GetDlgItem(dialog, IDC_KEEP_DEFAULT);
     const bool checked = SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    settings.WriteKeepDefault(checked ? 1 : 0);
+    const LONG error = settings.WriteKeepDefault(checked ? 1 : 0);
+    // The box shows what the guard will go by, whether or not the write took.
+    ShowKeepDefault(dialog);
+    if (error != ERROR_SUCCESS)
+        ShowFailure(dialog, SettingsFailureMessage(error));
 }
 
 INT_PTR OnCommand(HWND dialog, WORD id, WORD notification, HWND control)

@@ -4,8 +4,10 @@
 
 #include "dialogs/dialog_placement.h"
 #include "dialogs/scheme_list.h"
+#include "engine/scheme_paths.h"
 #include "engine/scheme_store.h"
 #include "resources/resource.h"
+#include "win32/text.h"
 
 namespace {
 
@@ -26,6 +28,8 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam)
     // The request belongs to RunRenameDialog's caller and outlives the dialog.
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     CentreOnDesktop(dialog);
+    // Typing stops at the longest name the program gives a scheme.
+    SendDlgItemMessageW(dialog, IDC_NEW_NAME, EM_LIMITTEXT, scheme_paths::kMaxSchemeNameLength, 0);
     if (const RenameRequest* request = RequestOf(dialog))
         SetDlgItemTextW(dialog, IDC_NEW_NAME, request->shownName.c_str());
     SelectWholeName(dialog);
@@ -34,32 +38,31 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam)
 }
 
 // Refuses the name with a box and keeps the dialog open for another.
-void Refuse(HWND dialog, const wchar_t* reason)
+void Refuse(HWND dialog, UINT reasonId)
 {
-    MessageBoxW(dialog, reason, L"Rename Sound Scheme", MB_ICONERROR);
+    MessageBoxW(dialog, LoadText(reasonId).c_str(), LoadText(IDS_RENAME_TITLE).c_str(), MB_ICONERROR);
     SelectWholeName(dialog);
 }
 
-// Why a name may not be given to the scheme, or none. Names are compared
-// without regard to letter case, against the schemes as they are now.
-const wchar_t* NameRefusal(const std::wstring& schemeKey, const std::wstring& name)
+// Why a name may not be given to the scheme: a text id, or 0. Names are
+// compared without regard to letter case, against the schemes as they are now.
+UINT NameRefusal(const std::wstring& schemeKey, const std::wstring& name)
 {
-    // A scheme shown as a Windows scheme could not be told from it, nor renamed
-    // back from the Options dialog.
-    if (IsProtectedSchemeLine(name))
-        return L"This name belongs to a Windows sound scheme.";
+    // A scheme shown as a Windows scheme could not be told from it.
+    if (IsReservedSchemeName(name))
+        return IDS_RENAME_RESERVED;
     for (const SchemeEntry& scheme : SchemeStore().ListSchemes().schemes) {
         if (!NamesEqual(scheme.key, schemeKey) && NamesEqual(scheme.shownName, name))
-            return L"Another sound scheme already has this name.";
+            return IDS_RENAME_TAKEN;
     }
-    return nullptr;
+    return 0;
 }
 
 void OnOk(HWND dialog)
 {
     const LRESULT length = SendDlgItemMessageW(dialog, IDC_NEW_NAME, WM_GETTEXTLENGTH, 0, 0);
     if (length <= 0) {
-        Refuse(dialog, L"The name cannot be blank.");
+        Refuse(dialog, IDS_RENAME_BLANK);
         return;
     }
     std::wstring text(static_cast<size_t>(length), L'\0');
@@ -71,7 +74,7 @@ void OnOk(HWND dialog)
     RenameRequest* request = RequestOf(dialog);
     if (!request)
         return;
-    if (const wchar_t* refusal = NameRefusal(request->schemeKey, text)) {
+    if (const UINT refusal = NameRefusal(request->schemeKey, text)) {
         Refuse(dialog, refusal);
         return;
     }

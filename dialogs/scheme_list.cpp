@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/scheme_paths.h"
 #include "engine/scheme_store.h"
 
 void FillSchemeList(HWND listBox, const SchemeListing& listing)
@@ -13,7 +14,6 @@ void FillSchemeList(HWND listBox, const SchemeListing& listing)
         auto entry = std::make_unique<SchemeListEntry>();
         entry->schemeKey = scheme.key;
         entry->displayName = scheme.shownName;
-        entry->isCurrent = scheme.isCurrent;
         // The list box sorts its lines: the record goes to the line where this one landed.
         const LRESULT index =
             SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(scheme.shownName.c_str()));
@@ -50,7 +50,13 @@ const SchemeListEntry* SchemeListEntryAt(HWND listBox, LRESULT index)
     return reinterpret_cast<const SchemeListEntry*>(data);
 }
 
-bool IsProtectedSchemeLine(const std::wstring& lineText)
+bool IsProtectedScheme(const std::wstring& schemeKey)
 {
-    return NamesEqual(lineText, L"No Sounds") || NamesEqual(lineText, L"Windows Default");
+    return NamesEqual(schemeKey, scheme_paths::kDefaultScheme) || NamesEqual(schemeKey, scheme_paths::kSilentScheme);
+}
+
+bool IsReservedSchemeName(const std::wstring& name)
+{
+    const std::wstring shown = DisplayNameFromStoredValue(name);
+    return NamesEqual(shown, scheme_paths::kDefaultSchemeName) || NamesEqual(shown, scheme_paths::kSilentSchemeName);
 }

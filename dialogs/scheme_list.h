@@ -12,8 +12,6 @@
 struct SchemeListEntry {
     std::wstring schemeKey;
     std::wstring displayName;
-    // Whether the scheme was the current one when the line was added.
-    bool isCurrent = false;
 };
 
 // Fills the list box (sorted by the shown names) with one line per scheme of
@@ -28,6 +26,11 @@ void ClearSchemeList(HWND listBox);
 // index that names no line. The line keeps owning it.
 const SchemeListEntry* SchemeListEntryAt(HWND listBox, LRESULT index);
 
-// The lines whose scheme may be neither renamed nor deleted from the dialog:
-// the two system schemes as they are shown, in any letter case.
-bool IsProtectedSchemeLine(const std::wstring& lineText);
+// The schemes that may be neither renamed nor deleted from the dialog: the two
+// system schemes, by key in any letter case, whatever they are shown as.
+bool IsProtectedScheme(const std::wstring& schemeKey);
+
+// Whether a new name would show as one of the system schemes' names, in any
+// letter case, once the display rule has turned a resource reference into
+// the text it stands for.
+bool IsReservedSchemeName(const std::wstring& name);

@@ -8,14 +8,13 @@ std::wstring SchemeStore::SourceSchemeKey(const std::wstring& schemeKey) const
     if (!IsSchemeKeyName(schemeKey))
         return scheme_paths::kSilentScheme;
     const std::optional<std::wstring> stored = ReadDefaultValue(scheme_paths::NamesEntry(schemeKey));
-    if (!stored || NamesEqual(*stored, L"no sounds"))
+    // Windows' own scheme keeps its sounds below each event, entry or not.
+    if (!stored)
+        return IsDefaultScheme(schemeKey) ? schemeKey : scheme_paths::kSilentScheme;
+    // A scheme stored as plain "No Sounds", in any letter case, is silent.
+    if (NamesEqual(*stored, scheme_paths::kSilentSchemeName))
         return scheme_paths::kSilentScheme;
     return schemeKey;
-}
-
-ChangeReport SchemeStore::ApplyScheme(const std::wstring& schemeKey) const
-{
-    return ApplyScheme(SoundSlots::Read(), schemeKey);
 }
 
 ChangeReport SchemeStore::ApplyScheme(const SoundSlots& slots, const std::wstring& schemeKey) const

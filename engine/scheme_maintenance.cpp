@@ -22,11 +22,6 @@ std::wstring SnapshotDisplayName(const std::wstring& schemeKey, const SYSTEMTIME
     return L"Hushlark " + number + L" (" + date + L")";
 }
 
-ChangeReport SchemeStore::SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const
-{
-    return SoundSlots::Read().SaveAs(newSchemeKey, displayName);
-}
-
 std::wstring SchemeStore::FindFreeSchemeKey() const
 {
     for (unsigned long n = 0;; ++n) {
@@ -61,8 +56,9 @@ ChangeReport SchemeStore::DeleteScheme(const std::wstring& schemeKey) const
     if (NamesEqual(schemeKey, scheme_paths::kCurrentSlotKey))
         return report;
 
-    // Tried in every slot; a key with subkeys of its own stays and is reported.
-    ForEachSoundSlot([&](HKEY appKey, const wchar_t* app, const wchar_t* event) {
+    // Tried in every slot; a key with subkeys of its own stays and is reported,
+    // and so is every part whose slots could not be walked.
+    ForEachSoundSlot(report, [&](HKEY appKey, const wchar_t* app, const wchar_t* event) {
         const std::wstring subkey = scheme_paths::Join(event, schemeKey);
         const LONG status = RegDeleteKeyW(appKey, subkey.c_str());
         if (!registry::IsAbsent(status))

@@ -13,6 +13,11 @@ bool IsSilentScheme(const std::wstring& schemeKey)
     return NamesEqual(schemeKey, scheme_paths::kSilentScheme);
 }
 
+bool IsDefaultScheme(const std::wstring& schemeKey)
+{
+    return NamesEqual(schemeKey, scheme_paths::kDefaultScheme);
+}
+
 bool IsUnsavedScheme(const std::wstring& schemeKey)
 {
     return NamesEqual(schemeKey, scheme_paths::kUnsavedScheme);
@@ -60,21 +65,9 @@ bool SchemeStore::IsSoundOn() const
 
 bool SchemeStore::SchemeExists(const std::wstring& schemeKey) const
 {
-    return IsSchemeKeyName(schemeKey) &&
-           static_cast<bool>(registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey)));
-}
-
-std::optional<std::wstring> SchemeStore::SchemeKeyAt(DWORD index) const
-{
-    const registry::Key names = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kNames);
-    if (!names)
-        return std::nullopt;
-    wchar_t name[registry::kSubkeyNameCapacity];
-    DWORD capacity = registry::kSubkeyNameCapacity;
-    if (RegEnumKeyExW(names.get(), index, name, &capacity, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return std::nullopt;
-    name[registry::kSubkeyNameCapacity - 1] = L'\0';
-    return std::wstring(name);
+    return IsDefaultScheme(schemeKey) ||
+           (IsSchemeKeyName(schemeKey) &&
+            static_cast<bool>(registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::NamesEntry(schemeKey))));
 }
 
 std::optional<std::wstring> SchemeStore::ReadDefaultValue(const std::wstring& keyPath) const

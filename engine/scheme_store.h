@@ -13,8 +13,7 @@ class SoundSlots;
 
 // One scheme as the user's two lists show it.
 struct SchemeEntry {
-    // The enumeration index below Names, which SchemeKeyAt takes back as long
-    // as the schemes do not change.
+    // The enumeration index below Names.
     DWORD index = 0;
     std::wstring key;
     std::wstring shownName;
@@ -51,10 +50,11 @@ public:
 
     // Store access.
     std::wstring ReadCurrentScheme() const;
-    LONG SetCurrentScheme(const std::wstring& schemeKey) const;
+    [[nodiscard]] LONG SetCurrentScheme(const std::wstring& schemeKey) const;
     bool IsSoundOn() const;
+    // Whether the scheme has a Names entry. ".Default" always exists: it is
+    // Windows' own scheme, and its sounds live below each event.
     bool SchemeExists(const std::wstring& schemeKey) const;
-    std::optional<std::wstring> SchemeKeyAt(DWORD index) const;
     std::optional<std::wstring> ReadDefaultValue(const std::wstring& keyPath) const;
     std::wstring ReadDisplayName(const std::wstring& schemeKey) const;
     // Answers why the walk failed; a missing Names key holds no schemes.
@@ -62,20 +62,19 @@ public:
 
     // The scheme whose values applying `schemeKey` copies: the key itself,
     // unless it has no stored display value or one of "no sounds", which apply
-    // as the silent scheme.
+    // as the silent scheme. ".Default" without a stored display value still
+    // gives the sounds below each event.
     std::wstring SourceSchemeKey(const std::wstring& schemeKey) const;
 
-    // Copies the scheme's sounds into every sound slot, then makes it the
-    // current scheme. The second form writes through slots already read.
-    ChangeReport ApplyScheme(const std::wstring& schemeKey) const;
-    ChangeReport ApplyScheme(const SoundSlots& slots, const std::wstring& schemeKey) const;
+    // Copies the scheme's sounds into every sound slot, through slots already
+    // read, then makes it the current scheme.
+    [[nodiscard]] ChangeReport ApplyScheme(const SoundSlots& slots, const std::wstring& schemeKey) const;
 
-    // Scheme maintenance. The snapshot is all or nothing (see SoundSlots::SaveAs).
-    ChangeReport SnapshotCurrentSounds(const std::wstring& newSchemeKey, const std::wstring& displayName) const;
+    // Scheme maintenance. Saving the sounds in use is SoundSlots::SaveAs.
     std::wstring FindFreeSchemeKey() const;
     std::wstring MakeSnapshotDisplayName(const std::wstring& schemeKey) const;
-    ChangeReport DeleteScheme(const std::wstring& schemeKey) const;
-    ChangeReport RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
+    [[nodiscard]] ChangeReport DeleteScheme(const std::wstring& schemeKey) const;
+    [[nodiscard]] ChangeReport RenameScheme(const std::wstring& schemeKey, const std::wstring& newDisplayName) const;
     SchemeListing ListSchemes() const;
 };
 
@@ -92,6 +91,9 @@ bool NamesEqual(const std::wstring& left, const std::wstring& right);
 
 // The silent scheme, in any letter case.
 bool IsSilentScheme(const std::wstring& schemeKey);
+
+// Windows' own scheme ".Default", in any letter case.
+bool IsDefaultScheme(const std::wstring& schemeKey);
 
 // ".current", in any letter case: the sounds in use are saved under no scheme.
 bool IsUnsavedScheme(const std::wstring& schemeKey);

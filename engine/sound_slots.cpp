@@ -12,16 +12,22 @@ std::wstring AsSound(const std::optional<std::wstring>& text)
 
 // Opens a key for reading and writing, or for reading only when another
 // program took the right to write away: it must still be read correctly.
-registry::Key OpenForUpdate(HKEY parent, const std::wstring& path, REGSAM readWrite)
+// `readOnly` tells which.
+registry::Key OpenForUpdate(HKEY parent, const std::wstring& path, REGSAM readWrite, bool* readOnly = nullptr)
 {
     registry::Key key = registry::OpenKey(parent, path, readWrite);
-    if (key.error == ERROR_ACCESS_DENIED)
+    const bool refused = key.error == ERROR_ACCESS_DENIED;
+    if (refused)
         key = registry::OpenKey(parent, path, KEY_READ);
+    if (readOnly)
+        *readOnly = refused && key;
     return key;
 }
 
 // A change SaveAs made below one slot, and how to take it back.
 struct SavedKey {
+    // Below whose slot, for reporting a failed undo.
+    std::size_t slot = 0;
     HKEY app = nullptr;
     std::wstring subkey;
     bool created = false;
@@ -29,20 +35,22 @@ struct SavedKey {
     std::optional<registry::RawValue> previous;
 };
 
-void Undo(const SavedKey& saved)
+// Takes one change back; answers the Win32 result. A key that is gone
+// already needs no deleting.
+LONG Undo(const SavedKey& saved)
 {
     if (saved.created) {
-        RegDeleteKeyW(saved.app, saved.subkey.c_str());
-        return;
+        const LONG status = RegDeleteKeyW(saved.app, saved.subkey.c_str());
+        return registry::IsAbsent(status) ? ERROR_SUCCESS : status;
     }
     const registry::Key key = registry::OpenKey(saved.app, saved.subkey, KEY_SET_VALUE);
     if (!key)
-        return;
+        return key.error;
     if (saved.previous)
-        RegSetValueExW(key.get(), nullptr, 0, saved.previous->type, saved.previous->bytes.data(),
-                       static_cast<DWORD>(saved.previous->bytes.size()));
-    else
-        RegDeleteValueW(key.get(), nullptr);
+        return RegSetValueExW(key.get(), nullptr, 0, saved.previous->type, saved.previous->bytes.data(),
+                              static_cast<DWORD>(saved.previous->bytes.size()));
+    const LONG status = RegDeleteValueW(key.get(), nullptr);
+    return registry::IsAbsent(status) ? ERROR_SUCCESS : status;
 }
 
 // Writes text (none: 0 bytes) as a REG_SZ default value and reads it back.
@@ -63,11 +71,22 @@ LONG WriteChecked(HKEY key, const std::optional<std::wstring>& text)
 
 SoundSlots SoundSlots::Read()
 {
-    SoundSlots found;
     const registry::Key apps = registry::OpenKey(HKEY_CURRENT_USER, scheme_paths::kApps);
-    registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
+    if (apps)
+        return Read(apps.get());
+    // Without an Apps key there are no slots at all.
+    SoundSlots found;
+    if (apps.Failed())
+        found.unseen_.push_back(Unseen{scheme_paths::kApps, apps.error});
+    return found;
+}
+
+SoundSlots SoundSlots::Read(HKEY apps)
+{
+    SoundSlots found;
+    const LONG appsWalked = registry::WalkSubkeys(apps, [&](DWORD, const wchar_t* app) {
         // Saving a scheme creates keys below the application's events.
-        App entry{app, OpenForUpdate(apps.get(), app, KEY_READ | KEY_CREATE_SUB_KEY)};
+        App entry{app, OpenForUpdate(apps, app, KEY_READ | KEY_CREATE_SUB_KEY)};
         const std::size_t appIndex = found.apps_.size();
         if (!entry.key) {
             // Its slots cannot be seen, let alone changed: one failed change.
@@ -82,12 +101,12 @@ SoundSlots SoundSlots::Read()
         }
         found.apps_.push_back(std::move(entry));
         const HKEY appKey = found.apps_.back().key.get();
-        registry::WalkSubkeys(appKey, [&](DWORD, const wchar_t* event) {
+        const LONG eventsWalked = registry::WalkSubkeys(appKey, [&](DWORD, const wchar_t* event) {
             Slot slot;
             slot.app = appIndex;
             slot.event = event;
-            slot.current =
-                OpenForUpdate(appKey, scheme_paths::Join(event, scheme_paths::kCurrentSlotKey), registry::kReadWrite);
+            slot.current = OpenForUpdate(appKey, scheme_paths::Join(event, scheme_paths::kCurrentSlotKey),
+                                         registry::kReadWrite, &slot.readOnly);
             if (slot.current) {
                 registry::Text sound = registry::ReadText(slot.current.get(), nullptr);
                 slot.sound = std::move(sound.text);
@@ -97,7 +116,11 @@ SoundSlots SoundSlots::Read()
             }
             found.slots_.push_back(std::move(slot));
         });
+        if (eventsWalked != ERROR_SUCCESS)
+            found.unseen_.push_back(Unseen{scheme_paths::App(app), eventsWalked});
     });
+    if (appsWalked != ERROR_SUCCESS)
+        found.unseen_.push_back(Unseen{scheme_paths::kApps, appsWalked});
     return found;
 }
 
@@ -117,22 +140,27 @@ registry::Text SoundSlots::SchemeValue(const Slot& slot, const std::wstring& sch
     return registry::ReadText(value.get(), nullptr);
 }
 
-bool SoundSlots::AllComeBackFrom(const std::wstring& sourceKey) const
+bool SoundSlots::Gives(const Slot& slot, const std::wstring& sourceKey) const
 {
-    const bool silent = IsSilentScheme(sourceKey);
+    if (IsSilentScheme(sourceKey))
+        return AsSound(slot.sound).empty();
+    const registry::Text given = SchemeValue(slot, sourceKey);
+    return !given.Failed() && AsSound(given.text) == AsSound(slot.sound);
+}
+
+bool SoundSlots::EverySoundKept(const std::optional<std::wstring>& heldBy,
+                                const std::optional<std::wstring>& applied) const
+{
     for (const Slot& slot : slots_) {
-        // Nothing is written where .Current is missing or cannot be read, so
-        // nothing there can be lost.
-        if (!slot.current || slot.readError != ERROR_SUCCESS)
+        // Nothing is written where .Current is missing, cannot be read or
+        // cannot be written, so nothing there can be lost.
+        if (!slot.current || slot.readError != ERROR_SUCCESS || slot.readOnly)
             continue;
-        if (silent) {
-            if (!AsSound(slot.sound).empty())
-                return false;
+        if (heldBy && Gives(slot, *heldBy))
             continue;
-        }
-        const registry::Text given = SchemeValue(slot, sourceKey);
-        if (given.Failed() || AsSound(given.text) != AsSound(slot.sound))
-            return false;
+        if (applied && Gives(slot, *applied))
+            continue;
+        return false;
     }
     return true;
 }
@@ -140,6 +168,12 @@ bool SoundSlots::AllComeBackFrom(const std::wstring& sourceKey) const
 ChangeReport SoundSlots::SaveAs(const std::wstring& schemeKey, const std::wstring& displayName) const
 {
     ChangeReport report;
+    // Sounds that could not be listed could not be saved either.
+    for (const Unseen& part : unseen_)
+        report.Count(part.error, [&] { return part.path; });
+    if (!report.Ok())
+        return report;
+
     const std::wstring entryPath = scheme_paths::NamesEntry(schemeKey);
     std::vector<SavedKey> saved;
     bool entryCreated = false;
@@ -152,15 +186,14 @@ ChangeReport SoundSlots::SaveAs(const std::wstring& schemeKey, const std::wstrin
         report.Count(status, [&] { return entryPath; });
     }
 
-    for (const Slot& slot : slots_) {
-        if (!report.Ok())
-            break;
+    for (std::size_t index = 0; index < slots_.size() && report.Ok(); ++index) {
+        const Slot& slot = slots_[index];
         // A sound that cannot be read cannot be saved; that slot is not
         // written either, so it keeps what it plays.
         if (slot.readError != ERROR_SUCCESS)
             continue;
         const HKEY appKey = apps_[slot.app].key.get();
-        SavedKey change{appKey, scheme_paths::Join(slot.event, schemeKey)};
+        SavedKey change{index, appKey, scheme_paths::Join(slot.event, schemeKey)};
         const registry::Key key = registry::CreateKey(appKey, change.subkey, registry::kReadWrite, &change.created);
         LONG status = key.error;
         if (key && !change.created) {
@@ -179,9 +212,11 @@ ChangeReport SoundSlots::SaveAs(const std::wstring& schemeKey, const std::wstrin
 
     if (!report.Ok()) {
         for (auto change = saved.rbegin(); change != saved.rend(); ++change)
-            Undo(*change);
-        if (entryCreated)
-            RegDeleteKeyW(HKEY_CURRENT_USER, entryPath.c_str());
+            report.CountUndo(Undo(*change), [&] { return PathOf(slots_[change->slot], schemeKey); });
+        if (entryCreated) {
+            const LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, entryPath.c_str());
+            report.CountUndo(registry::IsAbsent(status) ? ERROR_SUCCESS : status, [&] { return entryPath; });
+        }
     }
     return report;
 }
@@ -189,6 +224,8 @@ ChangeReport SoundSlots::SaveAs(const std::wstring& schemeKey, const std::wstrin
 ChangeReport SoundSlots::Apply(const std::wstring& sourceKey) const
 {
     ChangeReport report;
+    for (const Unseen& part : unseen_)
+        report.Count(part.error, [&] { return part.path; });
     const bool silent = IsSilentScheme(sourceKey);
     for (const Slot& slot : slots_) {
         const auto path = [&] { return PathOf(slot, scheme_paths::kCurrentSlotKey); };

@@ -1,7 +1,13 @@
 #include "menuskin/menu_skin.h"
 
+#include <shellscalingapi.h>
+
 #include <algorithm>
+#include <cwchar>
 #include <string>
+
+#include "menuskin/menu_look.h"
+#include "menuskin/menu_text.h"
 
 #ifndef _WIN64
 // The record's size in a 32-bit build; the 64-bit one is larger, so the size
@@ -29,18 +35,51 @@ HANDLE ProcAsProperty(WNDPROC proc)
     return reinterpret_cast<HANDLE>(reinterpret_cast<LONG_PTR>(proc));
 }
 
+// Popup menus are windows of this class, owned by the thread that tracks them.
+constexpr wchar_t kMenuWindowClass[] = L"#32768";
+
+BOOL CALLBACK RepaintMenuWindow(HWND window, LPARAM)
+{
+    wchar_t name[16] = {};
+    if (GetClassNameW(window, name, 16) && std::wcscmp(name, kMenuWindowClass) == 0 && IsWindowVisible(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    return TRUE;
+}
+
 } // namespace
+
+bool SystemHighContrastOn()
+{
+    HIGHCONTRASTW state = {};
+    state.cbSize = sizeof(state);
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(state), &state, 0))
+        return false;
+    return (state.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+UINT MenuDpiAt(POINT screenPoint)
+{
+    UINT dpiX = 0, dpiY = 0;
+    const HMONITOR monitor = MonitorFromPoint(screenPoint, MONITOR_DEFAULTTONEAREST);
+    if (!monitor || FAILED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) || !dpiY)
+        return USER_DEFAULT_SCREEN_DPI;
+    return dpiY;
+}
+
+MenuSkin::MenuSkin(HighContrastQuery highContrastQuery) : highContrastQuery(highContrastQuery) {}
 
 MenuSkin::~MenuSkin()
 {
     DetachWindow();
 }
 
-MenuSkin& MenuSkin::Attach(HWND owner, HMENU popup)
+MenuSkin& MenuSkin::Attach(HWND owner, HMENU popup, UINT menuDpi)
 {
     // Attaching again first takes this skin's own earlier subclass off.
     DetachWindow();
     menu = popup;
+    dpi = menuDpi ? menuDpi : USER_DEFAULT_SCREEN_DPI;
+    highContrast = highContrastQuery && highContrastQuery();
     // A second skin would save the first one's procedure as the original and
     // then call itself for ever; a window with a skin attached keeps that one.
     if (owner && !GetPropW(owner, kSkinProperty)) {
@@ -101,13 +140,14 @@ void MenuSkin::ConvertItems(HMENU popup)
         if (FindLabel(item.dwItemData))
             continue;
 
-        auto label = std::make_unique<MenuItemLabel>();
+        std::optional<std::wstring> text;
         if (item.dwTypeData) {
             // The system stops at the buffer's size; the last character stays a
             // NUL whatever it wrote, so the copy ends inside the buffer.
             buffer.back() = L'\0';
-            label->text = std::wstring(buffer.c_str());
+            text = std::wstring(buffer.c_str());
         }
+        auto label = std::make_unique<MenuItemLabel>(std::move(text));
 
         // Only type and item data are written; the record's text pointer is
         // not looked at without MIIM_STRING.
@@ -158,6 +198,39 @@ void MenuSkin::ReleaseLabel(ULONG_PTR itemData)
         labels.erase(found);
 }
 
+std::optional<LRESULT> MenuSkin::AnswerMenuChar(wchar_t key, HMENU popup) const
+{
+    const int count = GetMenuItemCount(popup);
+    std::vector<menu_text::AccessRow> rows;
+    int selected = -1;
+    bool ours = false;
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOW item = EmptyItemInfo(MIIM_FTYPE | MIIM_STATE | MIIM_DATA);
+        menu_text::AccessRow row;
+        // An item that cannot be read keeps its place, with no key.
+        if (GetMenuItemInfoW(popup, position, TRUE, &item)) {
+            const MenuItemLabel* label = FindLabel(item.dwItemData);
+            ours = ours || label;
+            if (label && label->text && !(item.fType & MFT_SEPARATOR))
+                row.text = menu_look::SplitItemText(*label->text).item;
+            row.enabled = !menu_look::IsDisabled(item.fState);
+            if (item.fState & MFS_HILITE)
+                selected = position;
+        }
+        rows.push_back(row);
+    }
+    if (!ours)
+        return std::nullopt;
+    return menu_text::AnswerMenuChar(rows, key, selected);
+}
+
+void MenuSkin::OnSystemColoursChanged()
+{
+    highContrast = highContrastQuery && highContrastQuery();
+    // The open menus paint their items again, through this skin.
+    EnumThreadWindows(GetCurrentThreadId(), &RepaintMenuWindow, 0);
+}
+
 LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Read both before dispatching: WM_NCDESTROY removes them, and the saved
@@ -172,6 +245,20 @@ LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         case WM_MEASUREITEM:
             skin->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            break;
+        case WM_MENUCHAR:
+            // The access keys of this skin's menus are the skin's alone: the
+            // window's own procedure would refuse them.
+            if (const std::optional<LRESULT> answer =
+                    skin->AnswerMenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam)))
+                return *answer;
+            break;
+        case WM_SYSCOLORCHANGE:
+            skin->OnSystemColoursChanged();
+            break;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETHIGHCONTRAST)
+                skin->OnSystemColoursChanged();
             break;
         case WM_NCDESTROY:
             skin->DetachWindow();

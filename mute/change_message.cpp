@@ -1,48 +1,90 @@
 #include "mute/change_message.h"
 
+#include <vector>
+
 #include "mute/program_settings.h"
+#include "resources/resource.h"
 #include "win32/registry.h"
+#include "win32/text.h"
 
 namespace {
 
-std::wstring WhereAndWhy(const ChangeReport& report)
+std::wstring Message(UINT firstLine, const std::wstring& path, LONG error)
 {
-    return L"\n" + report.firstPath + L"\n" + registry::ErrorText(report.firstError);
+    return LoadText(firstLine) + L"\n" + path + L"\n" + registry::ErrorText(error);
+}
+
+std::wstring SoundsNotChanged(const ChangeReport& report)
+{
+    return FormatText(IDS_SOUNDS_NOT_CHANGED, {std::to_wstring(report.failed), std::to_wstring(report.total)}) + L"\n" +
+           report.firstPath + L"\n" + registry::ErrorText(report.firstError);
+}
+
+// Every failure of a change, each as one message, in the order they happened.
+std::vector<std::wstring> Failures(const SoundChange& change)
+{
+    std::vector<std::wstring> messages;
+    if (change.result == SoundChange::Result::SchemeGone)
+        return messages;
+    const ChangeReport& report = change.report;
+    if (report.failed > 0) {
+        if (change.result != SoundChange::Result::NotSaved)
+            messages.push_back(SoundsNotChanged(report));
+        else if (report.UndoFailed())
+            messages.push_back(Message(IDS_SOUNDS_NOT_SAVED_UNDO_FAILED, report.firstPath, report.firstError));
+        else
+            messages.push_back(Message(IDS_SOUNDS_NOT_SAVED, report.firstPath, report.firstError));
+    }
+    if (change.settingsError != ERROR_SUCCESS)
+        messages.push_back(SettingsFailureMessage(change.settingsError));
+    if (report.UndoFailed())
+        messages.push_back(Message(IDS_UNDO_FAILED, report.undoPath, report.undoError));
+    return messages;
+}
+
+std::wstring Joined(const std::vector<std::wstring>& messages, const wchar_t* separator)
+{
+    std::wstring text;
+    for (const std::wstring& message : messages)
+        text += (text.empty() ? L"" : separator) + message;
+    return text;
 }
 
 } // namespace
 
 std::wstring FailureMessage(const SoundChange& change)
 {
-    if (change.result == SoundChange::Result::NotSaved)
-        return L"Your current sounds could not be saved, so nothing was changed." + WhereAndWhy(change.report);
-    return FailureMessage(change.report);
+    return Joined(Failures(change), L"\n\n");
 }
 
 std::wstring FailureMessage(const ChangeReport& report)
 {
-    if (report.Ok())
-        return std::wstring();
-    return L"Some sounds could not be changed (" + std::to_wstring(report.failed) + L" of " +
-           std::to_wstring(report.total) + L")." + WhereAndWhy(report);
+    std::vector<std::wstring> messages;
+    if (report.failed > 0)
+        messages.push_back(SoundsNotChanged(report));
+    if (report.UndoFailed())
+        messages.push_back(Message(IDS_UNDO_FAILED, report.undoPath, report.undoError));
+    return Joined(messages, L"\n\n");
 }
 
 std::wstring SettingsFailureMessage(LONG error)
 {
-    return L"Hushlark's settings could not be saved.\n" + std::wstring(kSettingsKeyPath) + L"\n" +
-           registry::ErrorText(error);
+    return Message(IDS_SETTINGS_NOT_SAVED, kSettingsKeyPath, error);
 }
 
 std::wstring StartupFailureMessage(const ChangeReport& report)
 {
     if (report.Ok())
         return std::wstring();
-    return L"The start-up entry could not be changed." + WhereAndWhy(report);
+    return Message(IDS_STARTUP_NOT_CHANGED, report.firstPath, report.firstError);
 }
 
 std::wstring FailureLine(const SoundChange& change)
 {
-    return OneLine(FailureMessage(change));
+    std::vector<std::wstring> lines = Failures(change);
+    for (std::wstring& line : lines)
+        line = OneLine(std::move(line));
+    return Joined(lines, L"\n");
 }
 
 std::wstring OneLine(std::wstring line)

@@ -10,15 +10,20 @@ namespace {
 // Stateless: every call reads or writes the registry.
 const ProgramSettings settings;
 
-// Saves the sounds in use as a new scheme unless the current scheme would give
-// every one of them back. Sounds saved under no scheme (".current") or a
-// missing current scheme are always saved. NotSaved when the save failed.
+// Saves the sounds in use as a new scheme unless every slot keeps its sound:
+// the current scheme gives it back or, when `appliedSource` is given, applying
+// that source key writes exactly that sound. Sounds saved under no scheme
+// (".current") or a missing current scheme are held by none. NotSaved when the
+// save failed.
 SoundChange SaveSoundsNoSchemeHolds(const SchemeStore& store, const SoundSlots& slots,
-                                    const std::wstring& currentScheme)
+                                    const std::wstring& currentScheme, const std::optional<std::wstring>& appliedSource)
 {
     SoundChange change;
     const bool unsaved = currentScheme.empty() || IsUnsavedScheme(currentScheme);
-    if (!unsaved && slots.AllComeBackFrom(store.SourceSchemeKey(currentScheme)))
+    const std::optional<std::wstring> heldBy =
+        unsaved ? std::nullopt : std::optional<std::wstring>(store.SourceSchemeKey(currentScheme));
+    // Muting keeps sounds saved under no scheme in any case (appliedSource none).
+    if ((heldBy || appliedSource) && slots.EverySoundKept(heldBy, appliedSource))
         return change;
 
     std::wstring schemeKey = store.FindFreeSchemeKey();
@@ -36,8 +41,9 @@ SoundChange ApplyAndRecord(const SchemeStore& store, const SoundSlots& slots, co
                            SoundChange change)
 {
     change.report = store.ApplyScheme(slots, schemeKey);
-    change.report.Count(settings.WriteDefaultScheme(schemeKey), [] { return std::wstring(kSettingsKeyPath); });
-    change.result = change.report.Ok() ? SoundChange::Result::Done : SoundChange::Result::PartlyDone;
+    change.settingsError = settings.WriteDefaultScheme(schemeKey);
+    change.result = change.report.Ok() && change.settingsError == ERROR_SUCCESS ? SoundChange::Result::Done
+                                                                                : SoundChange::Result::PartlyDone;
     return change;
 }
 
@@ -55,7 +61,7 @@ SoundChange Mute(const SchemeStore& store)
     // Unmute comes back only to a scheme that exists: the sounds played under
     // a key without a Names entry are saved as if they were saved under none.
     const std::wstring comeBackTo = store.SchemeExists(currentScheme) ? currentScheme : std::wstring();
-    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, comeBackTo);
+    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, comeBackTo, std::nullopt);
     if (change.result == SoundChange::Result::NotSaved)
         return change;
 
@@ -63,11 +69,13 @@ SoundChange Mute(const SchemeStore& store)
     // without it there would be nothing to come back to.
     const LONG remembered = settings.WriteLastSound(change.savedScheme.value_or(currentScheme));
     if (remembered != ERROR_SUCCESS) {
-        if (change.savedScheme)
-            store.DeleteScheme(*change.savedScheme);
-        change = SoundChange{SoundChange::Result::NotSaved};
-        change.report.Count(remembered, [] { return std::wstring(kSettingsKeyPath); });
-        return change;
+        SoundChange failed{SoundChange::Result::NotSaved};
+        failed.settingsError = remembered;
+        if (change.savedScheme) {
+            const ChangeReport deleted = store.DeleteScheme(*change.savedScheme);
+            failed.report.CountUndo(deleted.firstError, [&] { return deleted.firstPath; });
+        }
+        return failed;
     }
     return ApplyAndRecord(store, slots, scheme_paths::kSilentScheme, std::move(change));
 }
@@ -77,18 +85,25 @@ SoundChange Unmute(const SchemeStore& store)
     if (store.IsSoundOn())
         return SoundChange();
     // An empty name left by another program would make an empty key current
-    // and silence every slot, and a deleted scheme would apply as silence: both
-    // fall back like an absent one.
-    std::wstring schemeKey = settings.ReadLastSound().value_or(L"");
-    if (IsSilentScheme(schemeKey) || !store.SchemeExists(schemeKey))
-        schemeKey = scheme_paths::kDefaultScheme;
-    return ChangeScheme(store, schemeKey);
+    // and silence every slot, and a deleted scheme would apply as silence:
+    // both fall back like an absent one, as does the silent scheme itself.
+    const std::wstring lastSound = settings.ReadLastSound().value_or(L"");
+    if (!IsSilentScheme(lastSound)) {
+        SoundChange change = ChangeScheme(store, lastSound);
+        if (change.result != SoundChange::Result::SchemeGone)
+            return change;
+    }
+    return ChangeScheme(store, scheme_paths::kDefaultScheme);
 }
 
 SoundChange ChangeScheme(const SchemeStore& store, const std::wstring& schemeKey)
 {
+    // A scheme without a Names entry would apply as silence.
+    if (!store.SchemeExists(schemeKey))
+        return SoundChange{SoundChange::Result::SchemeGone};
     const SoundSlots slots = SoundSlots::Read();
-    SoundChange change = SaveSoundsNoSchemeHolds(store, slots, store.ReadCurrentScheme());
+    SoundChange change =
+        SaveSoundsNoSchemeHolds(store, slots, store.ReadCurrentScheme(), store.SourceSchemeKey(schemeKey));
     if (change.result == SoundChange::Result::NotSaved)
         return change;
     return ApplyAndRecord(store, slots, schemeKey, std::move(change));
@@ -100,7 +115,8 @@ void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
     const std::wstring currentScheme = store.ReadCurrentScheme();
     const std::optional<std::wstring> defaultScheme = settings.ReadDefaultScheme();
     if (!defaultScheme) {
-        settings.WriteDefaultScheme(currentScheme);
+        // A tick shows nothing: a write that failed is tried at the next one.
+        static_cast<void>(settings.WriteDefaultScheme(currentScheme));
         return;
     }
     if (heldAfterFailure_ && *heldAfterFailure_ != currentScheme)
@@ -108,11 +124,13 @@ void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
     if (NamesEqual(currentScheme, *defaultScheme) || heldAfterFailure_ || settings.ReadKeepDefault() == 0)
         return;
 
-    // Nothing that would silence every slot or name no scheme is applied.
-    if (IsUnsavedScheme(*defaultScheme) || !store.SchemeExists(*defaultScheme))
+    // Sounds saved under no scheme would be applied as silence.
+    if (IsUnsavedScheme(*defaultScheme))
         return;
     // A failure is not shown from a timer tick, and the tick does not try again
-    // twice a second while the current scheme stays the same.
-    if (ChangeScheme(store, *defaultScheme).result != SoundChange::Result::Done)
+    // twice a second while the current scheme stays the same. A scheme that is
+    // gone changes nothing and is looked for again at the next tick.
+    const SoundChange change = ChangeScheme(store, *defaultScheme);
+    if (change.result != SoundChange::Result::Done && change.result != SoundChange::Result::SchemeGone)
         heldAfterFailure_ = currentScheme;
 }

@@ -25,16 +25,16 @@ class ProgramSettings {
 public:
     // The scheme to come back to when sounds are turned on again.
     std::optional<std::wstring> ReadLastSound() const;
-    LONG WriteLastSound(const std::wstring& schemeKey) const;
+    [[nodiscard]] LONG WriteLastSound(const std::wstring& schemeKey) const;
 
     // The scheme the program applied last, which the guard keeps in place.
     std::optional<std::wstring> ReadDefaultScheme() const;
-    LONG WriteDefaultScheme(const std::wstring& schemeKey) const;
+    [[nodiscard]] LONG WriteDefaultScheme(const std::wstring& schemeKey) const;
 
     // The guard's switch: -1 when the settings key cannot be opened, 0 when
     // the value is absent; any non-zero value counts as on.
     std::int32_t ReadKeepDefault() const;
-    LONG WriteKeepDefault(DWORD value) const;
+    [[nodiscard]] LONG WriteKeepDefault(DWORD value) const;
 
     // When a timed "off" ends, as a UTC FILETIME (REG_QWORD). Read as another
     // program may have left it; none when the value is absent or the key

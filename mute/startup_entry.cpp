@@ -45,6 +45,12 @@ std::optional<std::wstring> ProgramOfCommand(const std::wstring& command)
     return command.substr(start, command.find(L' ', start) - start);
 }
 
+bool StartsProgram(const std::wstring& command, const std::wstring& programPath)
+{
+    const std::optional<std::wstring> program = ProgramOfCommand(command);
+    return program && SamePath(*program, programPath);
+}
+
 bool MarksDisabled(const std::vector<unsigned char>& approvedBytes)
 {
     return !approvedBytes.empty() && (approvedBytes[0] & 1) != 0;
@@ -54,9 +60,8 @@ StartupState ReadStartupState()
 {
     const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKeyPath);
     const std::optional<std::wstring> command = registry::ReadString(run.get(), kStartupValueName);
-    const std::optional<std::wstring> program = command ? ProgramOfCommand(*command) : std::nullopt;
     // Another copy of the program (an old, moved or removed one) is not this one.
-    if (!program || lstrcmpiW(program->c_str(), TrayProgramPath().c_str()) != 0)
+    if (!command || !StartsProgram(*command, TrayProgramPath()))
         return StartupState::Off;
     const registry::Key approved = registry::OpenKey(HKEY_CURRENT_USER, kStartupApprovedKeyPath);
     const registry::Raw mark = approved ? registry::ReadRaw(approved.get(), kStartupValueName) : registry::Raw();
@@ -84,4 +89,19 @@ ChangeReport TurnStartupOff()
     report.Count(DeleteValue(kRunKeyPath), [] { return std::wstring(kRunKeyPath); });
     report.Count(DeleteValue(kStartupApprovedKeyPath), [] { return std::wstring(kStartupApprovedKeyPath); });
     return report;
+}
+
+ChangeReport TurnStartupOffForThisCopy()
+{
+    const registry::Key run = registry::OpenKey(HKEY_CURRENT_USER, kRunKeyPath, KEY_QUERY_VALUE);
+    const registry::Text command = run ? registry::ReadText(run.get(), kStartupValueName) : registry::Text();
+    const LONG error = run.Failed() ? run.error : command.error;
+    if (error != ERROR_SUCCESS) {
+        ChangeReport report;
+        report.Count(error, [] { return std::wstring(kRunKeyPath); });
+        return report;
+    }
+    if (!command.text || !StartsProgram(*command.text, TrayProgramPath()))
+        return ChangeReport(); // no entry, or another copy's
+    return TurnStartupOff();
 }

@@ -32,6 +32,12 @@ StartupState ReadStartupState();
 // Deletes the Run value, wherever it points, and our StartupApproved value.
 [[nodiscard]] ChangeReport TurnStartupOff();
 
+// The same, only when the Run value starts this program; an entry of another
+// copy (a portable one, say) stays as it is, and so does its StartupApproved
+// value. What installers do on removal. A Run key that cannot be read is a
+// failure, and nothing is deleted.
+[[nodiscard]] ChangeReport TurnStartupOffForThisCopy();
+
 // The command stored in the Run value: the program's full path in quotes, so
 // that a path with spaces cannot be taken for another program, then " /l".
 std::wstring StartupCommand(const std::wstring& programPath);
@@ -39,6 +45,10 @@ std::wstring StartupCommand(const std::wstring& programPath);
 // The program a Run value starts: the quoted path, or an unquoted one up to
 // ".exe"; none when the text names no program.
 std::optional<std::wstring> ProgramOfCommand(const std::wstring& command);
+
+// Whether a Run value's command starts the program at the full path
+// `programPath`.
+bool StartsProgram(const std::wstring& command, const std::wstring& programPath);
 
 // Whether a StartupApproved value marks the entry disabled: its first byte is
 // odd (03 and 07 are seen). Empty data does not.

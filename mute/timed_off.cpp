@@ -14,9 +14,13 @@ SoundChange EndingTheTimedOff(SoundChange change)
 {
     if (change.result == SoundChange::Result::NotSaved || change.result == SoundChange::Result::SchemeGone)
         return change;
-    change.report.Count(settings.DeleteOffUntil(), [] { return std::wstring(kSettingsKeyPath); });
-    if (!change.report.Ok())
+    // A settings failure of its own, not a sound that failed.
+    const LONG deleted = settings.DeleteOffUntil();
+    if (deleted != ERROR_SUCCESS) {
+        if (change.settingsError == ERROR_SUCCESS)
+            change.settingsError = deleted;
         change.result = SoundChange::Result::PartlyDone;
+    }
     return change;
 }
 

@@ -12,7 +12,6 @@
 constexpr int kControllerSlot = 0;
 #ifndef _WIN64
 static_assert(sizeof(LONG_PTR) == 4, "a 32-bit build keeps the controller in four extra bytes");
-static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "the first icon record layout is 152 bytes in a 32-bit build");
 #endif
 
 namespace {
@@ -22,16 +21,12 @@ TrayController* ControllerOf(HWND window)
     return reinterpret_cast<TrayController*>(GetWindowLongPtrW(window, kControllerSlot));
 }
 
-// The shell broadcasts this when the notification area is created anew.
-UINT TaskbarCreatedMessage()
-{
-    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-    return message;
-}
-
 LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    std::unique_ptr<TrayController> controller(new (std::nothrow) TrayController(window));
+    // The creation parameter names the shell's calls to use, if not the real ones.
+    const auto* given = static_cast<const ShellCalls*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    const ShellCalls shell = given ? *given : ShellCalls();
+    std::unique_ptr<TrayController> controller(new (std::nothrow) TrayController(window, shell));
     // Default processing stores the window title.
     if (!controller || !DefWindowProcW(window, WM_NCCREATE, wParam, lParam))
         return FALSE;
@@ -58,8 +53,6 @@ void OnTrayCallback(TrayController& controller, LPARAM mouseMessage)
     }
 }
 
-} // namespace
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     TrayController* controller = ControllerOf(window);
@@ -73,10 +66,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         controller->AddTrayIcon();
         return 0;
     case WM_TIMER:
-        if (wParam == kOffTimerId)
+        switch (wParam) {
+        case kOffTimerId:
             controller->SyncOffTimer();
-        else
+            break;
+        case kIconRetryTimerId:
+            controller->RetryIcon();
+            break;
+        default:
             controller->RefreshTrayIcon();
+            break;
+        }
         return 1;
     case WM_COPYDATA:
         return controller->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -105,6 +105,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Registers the main window class once per process; false when it is not
+// registered.
 bool RegisterMainWindowClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass = {sizeof(windowClass)};
@@ -114,19 +116,21 @@ bool RegisterMainWindowClass(HINSTANCE instance)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND CreateMainWindow(HINSTANCE instance)
+} // namespace
+
+HWND CreateMainWindow(HINSTANCE instance, const ShellCalls* shell)
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // A failed registration makes the creation below fail.
-    RegisterMainWindowClass(instance);
+    if (!RegisterMainWindowClass(instance))
+        return nullptr;
 
     // Never shown: the window owns the tray icon, the timer, the popup menu
     // and the Options dialog.
     return CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                           0, 200, 75, nullptr, nullptr, instance, nullptr);
+                           0, 200, 75, nullptr, nullptr, instance, const_cast<ShellCalls*>(shell));
 }

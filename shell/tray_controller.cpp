@@ -1,61 +1,73 @@
 #include "shell/tray_controller.h"
 
-#include <cwchar>
 #include <string>
 
 #include "commands/command_runner.h"
 #include "commands/running_instance.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
+#include "win32/text.h"
 
-namespace {
-
-UniqueIcon LoadSmallIcon(HINSTANCE instance, int resourceId)
-{
-    return UniqueIcon(
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-}
-
-} // namespace
-
-TrayController::TrayController(HWND mainWindow)
-    : window(mainWindow), instance(GetModuleHandleW(nullptr)), trayIcon(),
-      onIcon(LoadSmallIcon(instance, IDI_SOUND_ON)), offIcon(LoadSmallIcon(instance, IDI_SOUND_OFF))
+TrayController::TrayController(HWND mainWindow, const ShellCalls& shellCalls)
+    : window(mainWindow), instance(GetModuleHandleW(nullptr)), shell(shellCalls), icon(mainWindow, instance, shell)
 {
 }
 
 void TrayController::SetSoundState(bool soundOn)
 {
-    trayIcon.hIcon = soundOn ? onIcon.get() : offIcon.get();
-    wcsncpy_s(trayIcon.szTip, TipText(soundOn, timedOff, UtcNow()).c_str(), _TRUNCATE);
-}
-
-void TrayController::SendTrayIcon(DWORD message)
-{
-    trayIcon.cbSize = timedOff.state != TimedOff::State::None ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
-    Shell_NotifyIconW(message, &trayIcon);
-    trayIcon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.SetState(soundOn, TipText(soundOn, timedOff, UtcNow()));
 }
 
 void TrayController::AddTrayIcon()
 {
-    trayIcon = NOTIFYICONDATAW{};
-    trayIcon.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    trayIcon.hWnd = window;
-    trayIcon.uID = kTrayIconId;
-    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIcon.uCallbackMessage = kTrayCallbackMessage;
-    SetSoundState(store.IsSoundOn());
-    SendTrayIcon(NIM_ADD);
+    // An elevated program hears only what it lets through from programs of
+    // lower integrity, the shell among them. Commands (WM_COPYDATA) stay
+    // closed to them. Should a call fail, the message still comes from
+    // programs of the same integrity.
+    for (const UINT message : {TaskbarCreatedMessage(), kShowRunningMessage})
+        shell.changeMessageFilter(window, message, MSGFLT_ALLOW, nullptr);
     SetTimer(window, kRefreshTimerId, kRefreshIntervalMs, nullptr);
     // A start neither mutes nor unmutes, unless a timed "off" has come due.
+    // The icon is added afterwards, with the state that follows.
     SyncOffTimer();
+    SetSoundState(store.IsSoundOn());
+    ShowIcon();
+}
+
+void TrayController::ShowIcon()
+{
+    if (icon.Add())
+        StopIconRetry();
+    else
+        StartIconRetry();
+}
+
+void TrayController::StartIconRetry()
+{
+    iconRetriesLeft_ = kIconRetries;
+    SetTimer(window, kIconRetryTimerId, kIconRetryIntervalMs, nullptr);
+}
+
+void TrayController::StopIconRetry()
+{
+    iconRetriesLeft_ = 0;
+    KillTimer(window, kIconRetryTimerId);
+}
+
+void TrayController::RetryIcon()
+{
+    if (iconRetriesLeft_ <= 0)
+        return;
+    --iconRetriesLeft_;
+    if (icon.Add() || iconRetriesLeft_ == 0)
+        StopIconRetry();
 }
 
 void TrayController::ReAddTrayIcon()
 {
-    SendTrayIcon(NIM_ADD);
+    // The new notification area holds no icon of ours. A refused add starts
+    // the two minutes of retries afresh: the taskbar may still be starting.
+    ShowIcon();
 }
 
 void TrayController::RefreshTrayIcon()
@@ -68,7 +80,14 @@ void TrayController::RefreshTrayIcon()
     // back, the icon follows on the next tick.
     SetSoundState(store.IsSoundOn());
     guard.GuardDefaultScheme(store);
-    SendTrayIcon(NIM_MODIFY);
+    UpdateIcon();
+}
+
+void TrayController::UpdateIcon()
+{
+    // The icon is gone when the shell refuses a change: it is added again.
+    if (!icon.Update())
+        StartIconRetry();
 }
 
 void TrayController::SyncOffTimer()
@@ -102,24 +121,19 @@ LRESULT TrayController::OnCopyData(const COPYDATASTRUCT* data)
 
 void TrayController::ShowRunningBalloon()
 {
-    // The second layout carries the balloon, for this call only.
-    NOTIFYICONDATAW balloon = trayIcon;
-    balloon.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    balloon.uFlags = NIF_INFO;
-    wcsncpy_s(balloon.szInfoTitle, L"Hushlark", _TRUNCATE);
-    wcsncpy_s(balloon.szInfo, L"Hushlark is already running. Click the loudspeaker to turn sounds off or on.",
-              _TRUNCATE);
-    balloon.dwInfoFlags = NIIF_INFO;
-    Shell_NotifyIconW(NIM_MODIFY, &balloon);
+    // Started again, maybe because the icon cannot be seen: an icon the shell
+    // does not hold is added first.
+    if (!icon.IsShown())
+        ShowIcon();
+    if (icon.IsShown() && !icon.ShowBalloon(LoadText(IDS_PROGRAM_NAME), LoadText(IDS_RUNNING_BALLOON)))
+        StartIconRetry();
 }
 
 void TrayController::RemoveTrayIcon()
 {
     KillTimer(window, kRefreshTimerId);
     KillTimer(window, kOffTimerId);
-    trayIcon.uFlags = 0;
-    Shell_NotifyIconW(NIM_DELETE, &trayIcon);
-    onIcon.reset();
-    offIcon.reset();
+    StopIconRetry();
+    icon.Remove();
     PostQuitMessage(0);
 }

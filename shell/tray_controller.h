@@ -1,38 +1,45 @@
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "engine/scheme_store.h"
 #include "mute/mute_control.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
-#include "win32/unique_handle.h"
+#include "shell/tray_icon.h"
 
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT kRefreshIntervalMs = 500;
 // Ends a timed "off" (OffUntil in the settings), and while turning sounds on
 // fails, tries again once a minute.
 constexpr UINT_PTR kOffTimerId = 2;
+// Tries again to add an icon that the shell refused: every 2 seconds, for
+// 2 minutes.
+constexpr UINT_PTR kIconRetryTimerId = 4;
+constexpr UINT kIconRetryIntervalMs = 2000;
+constexpr int kIconRetries = 60;
 
-// Per-window state of the hidden main window: the tray icon with its two
-// pictures, the engine, and the popup menu's commands. Lives from WM_NCCREATE
-// to WM_NCDESTROY in the window's pointer-sized extra slot.
+// Per-window state of the hidden main window: the tray icon, the timers, the
+// engine, and the popup menu's commands. Lives from WM_NCCREATE to
+// WM_NCDESTROY in the window's pointer-sized extra slot.
 class TrayController {
 public:
-    explicit TrayController(HWND mainWindow);
+    TrayController(HWND mainWindow, const ShellCalls& shell);
 
     TrayController(const TrayController&) = delete;
     TrayController& operator=(const TrayController&) = delete;
 
-    // Fills the icon record, adds the icon and starts the refresh timer.
+    // Lets the shell's messages through to an elevated program, shows the
+    // icon for the state the registry holds, and starts the refresh timer.
     void AddTrayIcon();
     // Adds the icon again after the notification area came back (the
-    // taskbar was restarted); the record is the one in use.
+    // taskbar was restarted).
     void ReAddTrayIcon();
     // Every tick: icon state first, then the guard, then the update. A timed
     // "off" ended elsewhere (Options' Set) is followed first.
     void RefreshTrayIcon();
+    // A tick of the retry timer: one more try to add the icon.
+    void RetryIcon();
     // Follows OffUntil: a time still ahead arms the off timer for it, a due one
     // turns sounds on (and deletes it), and arms the timer for the next try
     // when that failed; no value disarms the timer.
@@ -42,8 +49,7 @@ public:
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     // A balloon from the icon saying that the program runs already.
     void ShowRunningBalloon();
-    // Stops the timer, removes the icon, destroys both pictures and ends the
-    // message loop.
+    // Stops the timers, removes the icon and ends the message loop.
     void RemoveTrayIcon();
 
     // The popup menu and its commands. The menu may run a message loop that
@@ -53,18 +59,13 @@ public:
 
     // Sets the icon and tip for the sound state (not yet sent to the shell).
     void SetSoundState(bool soundOn);
-    // Sends the record: the first layout, or the second while a timed "off"
-    // runs, whose tip is longer than the first layout allows.
-    void SendTrayIcon(DWORD message);
     // Sets them for the state the registry holds now and sends them.
     void ShowSoundState();
 
     HWND window;
     HINSTANCE instance;
-    // Sent in its first layout, the one every shell understands.
-    NOTIFYICONDATAW trayIcon;
-    UniqueIcon onIcon;
-    UniqueIcon offIcon;
+    ShellCalls shell;
+    TrayIcon icon;
     SchemeStore store;
     SchemeGuard guard;
     // The schemes the "Change Scheme" submenu was last filled from: a scheme
@@ -72,4 +73,15 @@ public:
     SchemeListing menuSchemes;
     // The timed "off" as the last sync left it, which the tip shows.
     TimedOff timedOff;
+
+private:
+    // Adds the icon; while the shell refuses, the retry timer tries again.
+    void ShowIcon();
+    // Sends the state to the icon.
+    void UpdateIcon();
+    void StartIconRetry();
+    void StopIconRetry();
+
+    // Tries left to add the icon; 0 while no retry runs.
+    int iconRetriesLeft_ = 0;
 };

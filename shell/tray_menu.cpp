@@ -1,20 +1,93 @@
+#include "shell/tray_menu.h"
+
 #include "dialogs/failure_box.h"
-#include "mute/change_message.h"
-#include "mute/startup_entry.h"
 #include "dialogs/options_dialog.h"
 #include "menuskin/menu_skin.h"
+#include "mute/change_message.h"
+#include "mute/startup_entry.h"
 #include "resources/resource.h"
 #include "shell/scheme_menu.h"
 #include "shell/tray_controller.h"
+#include "win32/text.h"
 
 namespace {
 
-void AppendItem(HMENU menu, UINT flags, UINT_PTR commandId, const wchar_t* text)
+// Exactly one of the two is enabled; the skin paints the disabled one grey.
+bool SoundIsOff(const TrayMenuFacts& facts)
 {
-    InsertMenuW(menu, static_cast<UINT>(-1), flags, commandId, text);
+    return !facts.soundOn;
+}
+bool SoundIsOn(const TrayMenuFacts& facts)
+{
+    return facts.soundOn;
+}
+bool StartsAtLogon(const TrayMenuFacts& facts)
+{
+    return facts.startsAtLogon;
+}
+
+void FillSchemes(HMENU submenu, const TrayMenuFacts& facts)
+{
+    if (facts.schemes)
+        FillSchemeMenu(submenu, *facts.schemes);
+}
+
+using Kind = TrayMenuRowKind;
+
+// The tray menu, top to bottom.
+constexpr TrayMenuRow kTrayMenu[] = {
+    {Kind::Command, IDS_MENU_SOUNDS_ON, IDM_SOUNDS_ON, SoundIsOff, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_SOUNDS_OFF, IDM_SOUNDS_OFF, SoundIsOn, nullptr, nullptr},
+    {Kind::Submenu, IDS_MENU_CHANGE_SCHEME, 0, nullptr, nullptr, FillSchemes},
+    {Kind::Separator, 0, 0, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_LAUNCH_ON_STARTUP, IDM_LAUNCH_ON_STARTUP, nullptr, StartsAtLogon, nullptr},
+    {Kind::Command, IDS_MENU_OPTIONS, IDM_OPTIONS, nullptr, nullptr, nullptr},
+    {Kind::Separator, 0, 0, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_EXIT, IDM_EXIT, nullptr, nullptr, nullptr},
+};
+
+void AppendRow(HMENU menu, const TrayMenuRow& row, const TrayMenuFacts& facts)
+{
+    UINT flags = MF_BYPOSITION;
+    UINT_PTR id = row.commandId;
+    UniqueMenu submenu;
+    switch (row.kind) {
+    case Kind::Separator:
+        InsertMenuW(menu, static_cast<UINT>(-1), flags | MF_SEPARATOR, 0, nullptr);
+        return;
+    case Kind::Submenu:
+        submenu.reset(CreatePopupMenu());
+        if (!submenu)
+            return;
+        if (row.fill)
+            row.fill(submenu.get(), facts);
+        flags |= MF_POPUP;
+        id = reinterpret_cast<UINT_PTR>(submenu.get());
+        break;
+    case Kind::Command:
+        break;
+    }
+    if (row.enabled && !row.enabled(facts))
+        flags |= MF_DISABLED;
+    if (row.checked && row.checked(facts))
+        flags |= MF_CHECKED;
+    const std::wstring text = LoadText(row.textId);
+    // The menu owns the submenu once it is inserted, and destroys it with itself.
+    if (InsertMenuW(menu, static_cast<UINT>(-1), flags | MF_STRING, id, text.c_str()))
+        submenu.release();
 }
 
 } // namespace
+
+UniqueMenu BuildTrayMenu(const TrayMenuFacts& facts)
+{
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return menu;
+    for (const TrayMenuRow& row : kTrayMenu)
+        AppendRow(menu.get(), row, facts);
+    return menu;
+}
 
 void TrayController::ShowMenu()
 {
@@ -22,30 +95,11 @@ void TrayController::ShowMenu()
     POINT cursor = {};
     GetCursorPos(&cursor);
 
-    const UniqueMenu menu(CreatePopupMenu());
+    menuSchemes = store.ListSchemes();
+    const TrayMenuFacts facts{store.IsSoundOn(), ReadStartupState() == StartupState::On, &menuSchemes};
+    const UniqueMenu menu = BuildTrayMenu(facts);
     if (!menu)
         return;
-
-    // Exactly one of the two is enabled; the skin paints the disabled one grey.
-    const bool soundOn = store.IsSoundOn();
-    AppendItem(menu.get(), MF_BYPOSITION | (soundOn ? MF_DISABLED : 0), IDM_SOUNDS_ON, L"Turn Sounds O&n");
-    AppendItem(menu.get(), MF_BYPOSITION | (soundOn ? 0 : MF_DISABLED), IDM_SOUNDS_OFF, L"Turn Sounds O&ff");
-
-    menuSchemes = store.ListSchemes();
-    UniqueMenu schemes(CreatePopupMenu());
-    if (schemes)
-        FillSchemeMenu(schemes.get(), menuSchemes);
-    // The menu owns the submenu from here and destroys it with itself.
-    AppendItem(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(schemes.release()), L"Change Scheme");
-
-    AppendItem(menu.get(), MF_SEPARATOR | MF_BYPOSITION, 0, nullptr);
-    // Checked only while Windows will start this very program at logon.
-    const bool startsAtLogon = ReadStartupState() == StartupState::On;
-    AppendItem(menu.get(), MF_BYPOSITION | (startsAtLogon ? MF_CHECKED : 0), IDM_LAUNCH_ON_STARTUP,
-               L"&Launch on Startup");
-    AppendItem(menu.get(), MF_BYPOSITION, IDM_OPTIONS, L"&Options");
-    AppendItem(menu.get(), MF_SEPARATOR | MF_BYPOSITION, 0, nullptr);
-    AppendItem(menu.get(), MF_BYPOSITION, IDM_EXIT, L"E&xit");
 
     // The owner must be in the foreground, or the menu does not close when the
     // user clicks elsewhere. The popup is never made the window's own menu.
@@ -69,7 +123,7 @@ void TrayController::ShowMenu()
 void TrayController::ShowSoundState()
 {
     SetSoundState(store.IsSoundOn());
-    SendTrayIcon(NIM_MODIFY);
+    UpdateIcon();
 }
 
 LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
@@ -99,10 +153,11 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
     default:
         // A scheme of "Change Scheme", as the user saw it when the menu was
         // built; the icon follows at the next tick. A scheme deleted since is
-        // not applied: it would silence every slot.
+        // not applied, and not worth a box: the menu no longer shows it.
         if (const SchemeEntry* scheme = SchemeForCommand(menuSchemes, commandId)) {
-            if (store.SchemeExists(scheme->key))
-                failure = FailureMessage(ChooseScheme(store, scheme->key));
+            const SoundChange change = ChooseScheme(store, scheme->key);
+            if (change.result != SoundChange::Result::SchemeGone)
+                failure = FailureMessage(change);
         }
         break;
     }

@@ -1,5 +1,7 @@
 #include "win32/process.h"
 
+#include <algorithm>
+
 #include "win32/unique_handle.h"
 
 std::wstring RunningProgramPath()
@@ -27,6 +29,19 @@ std::wstring FolderOf(const std::wstring& path)
 {
     const std::wstring::size_type slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+bool SamePath(const std::wstring& left, const std::wstring& right)
+{
+    if (left.empty() || left.size() != right.size())
+        return false;
+    std::wstring leftPath = left;
+    std::wstring rightPath = right;
+    std::replace(leftPath.begin(), leftPath.end(), L'/', L'\\');
+    std::replace(rightPath.begin(), rightPath.end(), L'/', L'\\');
+    // Ordinal, as the file system compares names, not by the user's locale.
+    return CompareStringOrdinal(leftPath.c_str(), static_cast<int>(leftPath.size()), rightPath.c_str(),
+                                static_cast<int>(rightPath.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring ProcessImagePath(DWORD processId)

@@ -17,6 +17,10 @@ std::wstring TrayProgramPath();
 // The folder part of a path, with its trailing backslash; empty when there is none.
 std::wstring FolderOf(const std::wstring& path);
 
+// Whether two full paths name the same file as Windows reads them: in any
+// letter case, with / taken for \. An empty path names nothing.
+bool SamePath(const std::wstring& left, const std::wstring& right);
+
 // The full path of the executable of another process; empty when it cannot
 // be asked (the process ended, or may not be queried).
 std::wstring ProcessImagePath(DWORD processId);

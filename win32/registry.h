@@ -92,7 +92,7 @@ std::wstring ErrorText(LONG error);
 // every index. An empty handle is ERROR_INVALID_HANDLE. A smaller name
 // capacity than the usual one is for tests of the skipping.
 template <typename Visitor>
-LONG WalkSubkeys(HKEY parent, Visitor&& visit, DWORD nameCapacity = kSubkeyNameCapacity)
+[[nodiscard]] LONG WalkSubkeys(HKEY parent, Visitor&& visit, DWORD nameCapacity = kSubkeyNameCapacity)
 {
     if (!parent)
         return ERROR_INVALID_HANDLE;

@@ -30,6 +30,7 @@ TEST(ParseCommandLine, EveryCommandsGoodAndBadFormsInAnyCase)
         CommandKind kind = CommandKind::Help;
         std::wstring name = L"";
         std::optional<ULONGLONG> seconds = std::nullopt;
+        bool thisCopy = false;
     };
     const std::wstring longest(1000, L'x');
     const Case cases[] = {
@@ -63,8 +64,18 @@ TEST(ParseCommandLine, EveryCommandsGoodAndBadFormsInAnyCase)
         {{L"list", L"all"}, kMalformed},
         {{L"exit"}, kCommand, CommandKind::Exit},
         {{L"exit", L"now"}, kMalformed},
+        {{L"exit", L"--This-Copy"}, kCommand, CommandKind::Exit, L"", std::nullopt, true},
+        {{L"exit", L"--this-copy", L"--this-copy"}, kMalformed},
+        {{L"exit", L"--this-copy", L"now"}, kMalformed},
+        {{L"exit", L"this-copy"}, kMalformed},
         {{L"startup", L"on"}, kCommand, CommandKind::StartupOn},
         {{L"Startup", L"OFF"}, kCommand, CommandKind::StartupOff},
+        {{L"startup", L"off", L"--THIS-COPY"}, kCommand, CommandKind::StartupOff, L"", std::nullopt, true},
+        {{L"startup", L"--this-copy", L"off"}, kMalformed},
+        {{L"startup", L"on", L"--this-copy"}, kMalformed},
+        {{L"startup", L"status", L"--this-copy"}, kMalformed},
+        {{L"on", L"--this-copy"}, kMalformed},
+        {{L"off", L"--this-copy"}, kMalformed},
         {{L"startup", L"status"}, kCommand, CommandKind::StartupStatus},
         {{L"startup"}, kMalformed},
         {{L"startup", L"maybe"}, kMalformed},
@@ -83,6 +94,7 @@ TEST(ParseCommandLine, EveryCommandsGoodAndBadFormsInAnyCase)
         {{L"mute"}, kNotACommand},
         {{L"--for", L"1h"}, kNotACommand},
         {{L"offf"}, kNotACommand},
+        {{L"--this-copy"}, kNotACommand},
     };
     for (const Case& c : cases) {
         const std::string what = testing::PrintToString(c.words);
@@ -95,12 +107,14 @@ TEST(ParseCommandLine, EveryCommandsGoodAndBadFormsInAnyCase)
         EXPECT_EQ(command.kind, c.kind) << what;
         EXPECT_EQ(command.name, c.name) << what;
         EXPECT_EQ(command.forSeconds, c.seconds) << what;
+        EXPECT_EQ(command.thisCopy, c.thisCopy) << what;
         // What travels to the running instance comes back as the same command.
         const std::optional<Request> request = RoundTrip(command);
         ASSERT_TRUE(request.has_value()) << what;
         EXPECT_EQ(request->command.kind, command.kind) << what;
         EXPECT_EQ(request->command.name, command.name) << what;
         EXPECT_EQ(request->command.forSeconds, command.forSeconds) << what;
+        EXPECT_EQ(request->command.thisCopy, command.thisCopy) << what;
     }
 }
 
@@ -125,7 +139,7 @@ TEST(Request, TheLongestCommandFitsAndCarriesTheReplyAddress)
     }
 }
 
-TEST(UsageText, EveryCommandFromTheTableInItsOrder)
+TEST(UsageText, EveryCommandFromTheTableInItsOrderThenTheInstallersForms)
 {
     EXPECT_EQ(UsageText(),
               L"Usage: hushlark COMMAND\n"
@@ -150,6 +164,10 @@ TEST(UsageText, EveryCommandFromTheTableInItsOrder)
               L"  quiet hours remove N  remove the Nth period, counted as `quiet` lists them\n"
               L"  quiet hours clear   remove every period\n"
               L"  --version           the version of Hushlark\n"
+              L"\n"
+              L"For installers, acting only on this copy (the Hushlark.exe in this program's folder):\n"
+              L"  exit --this-copy         end the running Hushlark only when it is this copy\n"
+              L"  startup off --this-copy  remove the start-up entry only when it starts this copy\n"
               L"\n"
               L"Exit codes: 0 done or nothing to do, 1 failed, 2 usage error, 3 no such scheme.\n"
               L"Without a command, Hushlark.exe starts in the notification area.\n");

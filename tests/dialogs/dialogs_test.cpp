@@ -60,8 +60,15 @@ protected:
         return (remove != rename ? L"mixed" : remove ? L"on" : L"off") + std::wstring(set);
     }
 
-    // The lines as shown: the selected one in brackets, the current one marked
-    // '*', one whose record has another name marked '?'; then the buttons' state.
+    // Whether the line's scheme is the current one, letter case ignored.
+    static bool IsCurrentEntry(const SchemeListEntry* entry)
+    {
+        return entry && NamesEqual(entry->schemeKey, SchemeStore().ReadCurrentScheme());
+    }
+
+    // The lines as shown: the selected one in brackets, the current scheme's
+    // marked '*', one whose record has another name marked '?'; then the
+    // buttons' state.
     std::wstring State() const
     {
         std::wstring state;
@@ -72,7 +79,7 @@ protected:
             const SchemeListEntry* entry = SchemeListEntryAt(List(), i);
             const bool selected = SendMessageW(List(), LB_GETCURSEL, 0, 0) == i;
             state += (i > 0 ? L"|" : L"") + std::wstring(selected ? L"[" : L"") + text +
-                     (entry && entry->isCurrent ? L"*" : L"") + (entry && entry->displayName == text ? L"" : L"?") +
+                     (IsCurrentEntry(entry) ? L"*" : L"") + (entry && entry->displayName == text ? L"" : L"?") +
                      (selected ? L"]" : L"");
         }
         return state + L" (edit " + EditButtons() + L")";
@@ -89,8 +96,7 @@ protected:
 
     bool IsCurrent(const std::wstring& schemeKey) const
     {
-        const SchemeListEntry* entry = SchemeListEntryAt(List(), IndexOfKey(schemeKey));
-        return entry && entry->isCurrent;
+        return IsCurrentEntry(SchemeListEntryAt(List(), IndexOfKey(schemeKey)));
     }
 
     // Selects the line the way a click on it does.
@@ -214,10 +220,10 @@ TEST_F(OptionsDialogTest, OpeningSetTheButtonRuleAndSchemesWithTheSameName)
     ASSERT_TRUE(Click(dialog_, IDC_SET));
     EXPECT_EQ(Stored(L"AppEvents\\Schemes"), L".None");
 
-    // The button rule goes by the line's text.
+    // The button rule goes by the scheme's key, whatever its line shows.
     const std::pair<const wchar_t*, const wchar_t*> rule[] = {
-        {L"QuietOffice", L"on"}, {L".None", L"off"},     {L"zzz", L"on"},  {L".Default", L"off"},
-        {L"Spaced", L"on"},      {L"UserQuiet", L"off"}, {L"KeyA", L"on"}, {L"UserDefault", L"off"},
+        {L"QuietOffice", L"on"}, {L".None", L"off"},    {L"zzz", L"on"},  {L".Default", L"off"},
+        {L"Spaced", L"on"},      {L"UserQuiet", L"on"}, {L"KeyA", L"on"}, {L"UserDefault", L"on"},
     };
     for (const auto& [schemeKey, buttons] : rule) {
         SelectKey(schemeKey);
@@ -320,11 +326,86 @@ TEST_F(OptionsDialogTest, DeleteAndRenameRefuseWhatIsStillNeeded)
     SelectKey(L"zzz");
     ASSERT_TRUE(RenameRefused(L"no sounds", L"This name belongs to a Windows sound scheme."));
     ASSERT_TRUE(RenameRefused(L"WINDOWS DEFAULT", L"This name belongs to a Windows sound scheme."));
+    // Nor a name that would show as one of them.
+    for (const wchar_t* reference : {L"@mmres.dll,-801", L"@MMSYS.CPL,-800", L"@mmsys.cpl,-801", L"@mmres.dll,-800"})
+        ASSERT_TRUE(RenameRefused(reference, L"This name belongs to a Windows sound scheme.")) << reference;
     ASSERT_TRUE(RenameRefused(L"zebra", L"Another sound scheme already has this name."));
     EXPECT_EQ(Stored(kNames + L"zzz"), L"Aardvark");
     SelectKey(L"zzz");
     ASSERT_TRUE(Rename(L"Aardvark", L"AARDVARK")) << "its own name in another case";
     EXPECT_EQ(Stored(kNames + L"zzz"), L"AARDVARK");
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
+}
+
+TEST_F(OptionsDialogTest, ASchemeShownAsASystemSchemeCanBeRenamedBackOrDeleted)
+{
+    // Named so by another program, or by an earlier version of this one.
+    AddScheme(L"StuckQuiet", L"@mmres.dll,-801");
+    AddScheme(L"StuckDefault", L"@MMSYS.CPL,-800");
+    ASSERT_NE(Open(), nullptr);
+    for (const auto& [schemeKey, buttons] : {std::pair(L".None", L"off"), std::pair(L"StuckQuiet", L"on"),
+                                             std::pair(L".Default", L"off"), std::pair(L"StuckDefault", L"on")}) {
+        SelectKey(schemeKey);
+        EXPECT_EQ(EditButtons(), buttons) << testing::PrintToString(std::wstring(schemeKey));
+    }
+
+    SelectKey(L"StuckQuiet");
+    ASSERT_TRUE(Rename(L"No Sounds", L"Quiet Again"));
+    EXPECT_EQ(Stored(kNames + L"StuckQuiet"), L"Quiet Again");
+    SelectKey(L"StuckDefault");
+    ASSERT_TRUE(Delete(IDYES));
+    EXPECT_FALSE(KeyExists(kNames + L"StuckDefault"));
+    EXPECT_EQ(State(), L"Aardvark|No Sounds|Quiet Again|Quiet Office|Windows Default*|Zebra (edit off)");
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
+}
+
+TEST_F(OptionsDialogTest, SetOnASchemeDeletedMeanwhileSaysSoAndFillsTheListAgain)
+{
+    ASSERT_NE(Open(), nullptr);
+    SelectKey(L"zzz");
+    // Another program deletes the scheme while its line is selected.
+    DeleteTree(kNames + L"zzz");
+    const auto before = Contents();
+    PostClick(dialog_, IDC_SET);
+    const HWND box = thread_->WaitForWindow(L"Hushlark");
+    EXPECT_EQ(InspectMessageBox(box), MessageBoxView(dialog_, L"This sound scheme no longer exists.", {IDOK}, IDOK,
+                                                     LoadIconW(nullptr, IDI_EXCLAMATION)));
+    EXPECT_EQ(State(), L"[Aardvark]|No Sounds|Quiet Office|Windows Default*|Zebra (edit on)") << "told first";
+    ASSERT_TRUE(ClickAndWaitUntilGone(box, IDOK));
+    SyncWith(dialog_);
+    EXPECT_EQ(State(), L"No Sounds|Quiet Office|Windows Default*|Zebra (edit off)");
+    EXPECT_EQ(Contents(), before) << "nothing was applied";
+    EXPECT_EQ(Stored(kSettingsPath, L"DefaultScheme"), L"(none)");
+    PostClick(dialog_, IDOK);
+    EXPECT_TRUE(EndsWithZero());
+}
+
+TEST_F(OptionsDialogTest, AKeepDefaultClickThatCannotBeSavedSaysSoAndShowsWhatIsStored)
+{
+    // The settings key cannot be made below a volatile parent.
+    CreateKey(L"Software");
+    HKEY parent = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quillfen", 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_TRUE(Checked()) << "no settings key reads as on";
+
+    PostClick(dialog_, IDC_KEEP_DEFAULT);
+    const HWND box = thread_->WaitForWindow(L"Hushlark");
+    EXPECT_EQ(InspectMessageBox(box),
+              MessageBoxView(dialog_,
+                             L"Hushlark's settings could not be saved.\nSoftware\\Quillfen\\Hushlark\n" +
+                                 registry::ErrorText(ERROR_CHILD_MUST_BE_VOLATILE),
+                             {IDOK}, IDOK, LoadIconW(nullptr, IDI_EXCLAMATION)));
+    EXPECT_TRUE(Checked()) << "the check box shows what is stored";
+    ASSERT_TRUE(ClickAndWaitUntilGone(box, IDOK));
+    SyncWith(dialog_);
+    EXPECT_TRUE(Checked());
+    EXPECT_FALSE(KeyExists(kSettingsPath));
     PostClick(dialog_, IDOK);
     EXPECT_TRUE(EndsWithZero());
 }
@@ -349,6 +430,26 @@ TEST_F(OptionsDialogTest, SetThatCannotSaveTheSoundsInUseChangesNothingAndSaysSo
     EXPECT_EQ(Contents(), before);
     PostClick(dialog_, IDOK);
     EXPECT_TRUE(EndsWithZero());
+}
+
+TEST(RenameDialog, TypingStopsAtTheLongestNameTheProgramGives)
+{
+    RenameRequest request{L"QuietOffice", L"Quiet Office", std::nullopt};
+    ModalDialogThread thread([&] {
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME), nullptr, RenameDialogProc,
+                        reinterpret_cast<LPARAM>(&request));
+    });
+    const HWND dialog = thread.WaitForWindow(L"Dialog");
+    ASSERT_NE(dialog, nullptr);
+    const HWND edit = GetDlgItem(dialog, IDC_NEW_NAME);
+    const std::wstring almost(999, L'n');
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(almost.c_str()));
+    SendMessageW(edit, EM_SETSEL, 999, 999);
+    for (const wchar_t c : {L'a', L'b', L'c'})
+        SendMessageW(edit, WM_CHAR, c, 1);
+    EXPECT_EQ(WindowText(edit), almost + L"a");
+    ASSERT_TRUE(ClickAndWaitUntilGone(dialog, IDOK));
+    EXPECT_EQ(request.newName, almost + L"a");
 }
 
 TEST(RenameDialog, OpensWithTheWholeNameSelectedAndHandsBackTheWholeNewOne)

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/sound_slots.h"
 #include "tests/support/registry_sandbox.h"
 
 namespace {
@@ -24,6 +25,8 @@ protected:
         EXPECT_EQ(value->Text(), text) << event << what;
     }
 
+    ChangeReport Apply(const std::wstring& schemeKey) const { return store.ApplyScheme(SoundSlots::Read(), schemeKey); }
+
     SchemeStore store;
 };
 
@@ -32,7 +35,7 @@ TEST_F(ApplySchemeTest, CopiesSchemeValuesAsExpandableTextAndEmptiesTheRest)
     AddSlot(L"Custom", L"Ping", L"old.wav", {{L"QuietOffice", L"ping1.wav"}}); // 9 characters, REG_SZ
     AddSlot(L"Custom", L"Expand", L"", {{L"QuietOffice", L"%Media%\\a.wav"}});
     AddSlot(L"Custom", L"NoCurrentKey", std::nullopt, {{L"QuietOffice", L"popup.wav"}});
-    const ChangeReport report = store.ApplyScheme(L"QuietOffice");
+    const ChangeReport report = Apply(L"QuietOffice");
     ExpectSound(L"Custom", L"Ping", L"ping1.wav", 20);
     ExpectSound(L"Custom", L"Expand", L"%Media%\\a.wav", 28); // never expanded
     ExpectSound(L".Default", L"SystemAsterisk", L"C:\\Windows\\media\\chimes.wav", 56);
@@ -43,7 +46,7 @@ TEST_F(ApplySchemeTest, CopiesSchemeValuesAsExpandableTextAndEmptiesTheRest)
     EXPECT_EQ(report.total, 10u);
     EXPECT_EQ(report.failed, 0u);
 
-    store.ApplyScheme(L".None");
+    EXPECT_TRUE(Apply(L".None").Ok());
     for (const wchar_t* event : {L"SystemAsterisk", L"SystemExclamation", L"Open", L"DeviceConnect"})
         ExpectSound(L".Default", event, L"", 2);
     ExpectSound(L"Custom", L"Ping", L"", 2);
@@ -77,11 +80,38 @@ TEST_F(ApplySchemeTest, SchemeWithoutDisplayValueOrStoredAsNoSoundsIsSilentButBe
             CreateKey(L"AppEvents\\Schemes\\Names\\Hush");
         if (c.stored)
             AddScheme(L"Hush", c.stored);
-        store.ApplyScheme(L"Hush");
+        EXPECT_TRUE(Apply(L"Hush").Ok()) << c.what;
         ExpectSound(L"Custom", L"Ping", c.silent ? L"" : L"ping1.wav", c.silent ? 2 : 20, c.what);
         ExpectSound(L".Default", L"SystemAsterisk", L"", c.silent ? 2 : 4, c.what);
         EXPECT_EQ(store.ReadCurrentScheme(), L"Hush") << c.what;
         EXPECT_TRUE(store.IsSoundOn()) << c.what;
+    }
+}
+
+// Windows' own scheme keeps its sounds below each event: it applies them
+// whether its Names entry is there or not, unless that entry says "No Sounds".
+TEST_F(ApplySchemeTest, DefaultSchemeGivesItsSoundsWithOrWithoutItsNamesEntry)
+{
+    const std::wstring entry = L"AppEvents\\Schemes\\Names\\.Default";
+    struct Case {
+        const char* what;
+        const wchar_t* stored; // nullptr: no entry at all
+        bool silent;
+    };
+    const Case cases[] = {
+        {"stored reference", L"@mmres.dll,-800", false},
+        {"no entry", nullptr, false},
+        {"stored as no sounds", L"No Sounds", true},
+    };
+    for (const Case& c : cases) {
+        DeleteTree(entry);
+        if (c.stored)
+            AddScheme(L".Default", c.stored);
+        EXPECT_TRUE(Apply(L"QuietOffice").Ok()) << c.what;
+        EXPECT_TRUE(Apply(L".default").Ok()) << c.what;
+        ExpectSound(L".Default", L"SystemAsterisk", c.silent ? L"" : L"C:\\Windows\\media\\Windows Background.wav",
+                    c.silent ? 2 : 80, c.what);
+        EXPECT_EQ(store.ReadCurrentScheme(), L".default") << c.what;
     }
 }
 

@@ -10,7 +10,8 @@
 #include "tests/support/restricted_key.h"
 
 // Registry calls that fail for real: keys whose access list lets the program
-// only read them or not open them at all, and keys with subkeys of their own.
+// only read them or not open them at all, keys with subkeys of their own, and
+// handles of keys deleted meanwhile.
 namespace {
 
 const std::wstring kNames = L"AppEvents\\Schemes\\Names\\";
@@ -34,14 +35,16 @@ TEST_F(FaultTest, ApplyCountsTheSlotWhoseSoundCannotBeWrittenAndWritesTheRest)
     for (const auto& [what, access, readable] : cases) {
         Reseed();
         SetDefaultText(asterisk, kMine, REG_EXPAND_SZ); // .Default gives another sound
+        EXPECT_FALSE(SoundSlots::Read().EverySoundKept(L".Default", std::nullopt)) << "writable, it would be lost";
         {
             RestrictedKey restricted(asterisk, access);
-            // A sound that is read is compared and saved; one that cannot be
-            // read is never written, so nothing there can be lost.
-            EXPECT_EQ(SoundSlots::Read().AllComeBackFrom(L".Default"), !readable) << what;
-            EXPECT_TRUE(store.SnapshotCurrentSounds(L".Hushlark0", L"saved").Ok()) << what;
+            // A sound that is read is saved; one that cannot be read or
+            // written is never written, so nothing there can be lost.
+            const SoundSlots slots = SoundSlots::Read();
+            EXPECT_TRUE(slots.EverySoundKept(L".Default", std::nullopt)) << what;
+            EXPECT_TRUE(slots.SaveAs(L".Hushlark0", L"saved").Ok()) << what;
 
-            const ChangeReport report = store.ApplyScheme(L"QuietOffice");
+            const ChangeReport report = store.ApplyScheme(SoundSlots::Read(), L"QuietOffice");
             EXPECT_EQ(report.total, 8u) << what; // seven slots and the current scheme
             EXPECT_EQ(report.failed, 1u) << what;
             EXPECT_EQ(report.firstPath, asterisk) << what;
@@ -114,6 +117,54 @@ TEST_F(FaultTest, RenameReportsAnEntryThatCannotBeWrittenOrIsGone)
                   access ? std::optional<std::wstring>(L"Quiet Office") : std::nullopt)
             << what;
     }
+}
+
+// Slots that cannot be listed are never written, but a change that could not
+// see every slot is not a success, and a save that could not is no save.
+TEST_F(FaultTest, SlotsThatCannotBeListedCountAsFailedChanges)
+{
+    const std::wstring apps = L"AppEvents\\Schemes\\Apps";
+    const std::wstring asterisk = SlotPath(L".Default", L"SystemAsterisk");
+    const auto expectOneFailure = [&](const ChangeReport& report, LONG error, const char* what) {
+        EXPECT_EQ(report.failed, 1u) << what;
+        EXPECT_EQ(report.firstPath, apps) << what;
+        EXPECT_EQ(report.firstError, error) << what;
+        EXPECT_FALSE(report.UndoFailed()) << what;
+    };
+
+    Reseed();
+    {
+        RestrictedKey restricted(apps, 0);
+        const SoundSlots slots = SoundSlots::Read();
+        expectOneFailure(slots.Apply(L".None"), ERROR_ACCESS_DENIED, "apply");
+        expectOneFailure(slots.SaveAs(L".Hushlark0", L"saved"), ERROR_ACCESS_DENIED, "save");
+        expectOneFailure(store.DeleteScheme(L"QuietOffice"), ERROR_ACCESS_DENIED, "delete");
+    }
+    EXPECT_FALSE(KeyExists(kNames + L".Hushlark0"));
+    EXPECT_FALSE(KeyExists(kNames + L"QuietOffice"));
+    EXPECT_TRUE(KeyExists(asterisk + L"\\QuietOffice")) << "below the slots it stays";
+    EXPECT_EQ(GetCurrentSound(L".Default", L"SystemAsterisk").value_or(StoredValue()).Text(),
+              L"C:\\Windows\\media\\Windows Background.wav");
+
+    // A walk ends at an error that would repeat for every index, here the
+    // key deleted while a handle to it is open.
+    Reseed();
+    const registry::Key deleted = registry::OpenKey(HKEY_CURRENT_USER, apps);
+    ASSERT_TRUE(deleted);
+    DeleteTree(apps);
+    const SoundSlots slots = SoundSlots::Read(deleted.get());
+    const ChangeReport applied = slots.Apply(L".None");
+    EXPECT_EQ(applied.failed, 1u);
+    EXPECT_EQ(applied.firstPath, apps);
+    EXPECT_NE(applied.firstError, ERROR_SUCCESS);
+    EXPECT_EQ(slots.SaveAs(L".Hushlark0", L"saved").failed, 1u);
+    EXPECT_FALSE(KeyExists(kNames + L".Hushlark0"));
+    ChangeReport walked;
+    int visits = 0;
+    ForEachSoundSlotBelow(deleted.get(), walked, [&](HKEY, const wchar_t*, const wchar_t*) { ++visits; });
+    EXPECT_EQ(visits, 0);
+    EXPECT_EQ(walked.failed, 1u);
+    EXPECT_EQ(walked.firstPath, apps);
 }
 
 } // namespace

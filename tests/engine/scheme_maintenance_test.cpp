@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/sound_slots.h"
 #include "tests/support/registry_sandbox.h"
 
 namespace {
@@ -68,8 +69,8 @@ TEST_F(SchemeMaintenanceTest, SnapshotSavesEverySlotAsTextWithExactByteCounts)
     CreateKey(custom + L"NoValue\\.Current");
     SetValue(custom + L"NoData\\.Current", nullptr, REG_EXPAND_SZ, {});
 
-    // Names is missing: the snapshot creates its entry all the same.
-    store.SnapshotCurrentSounds(L".Hushlark0", L"Hushlark 0 (3/7/2007)");
+    // Names is missing: the save creates its entry all the same.
+    ASSERT_TRUE(SoundSlots::Read().SaveAs(L".Hushlark0", L"Hushlark 0 (3/7/2007)").Ok());
 
     ExpectStored(GetValue(kNames + L".Hushlark0"), REG_SZ, 44, L"Hushlark 0 (3/7/2007)", L"entry");
     const std::tuple<const wchar_t*, DWORD, const wchar_t*> cases[] = {
@@ -98,7 +99,8 @@ TEST_F(SchemeMaintenanceTest, DeleteRemovesOneSchemeEverywhereAndLeavesTheRest)
     for (const std::wstring& slot : slots)
         expected.erase(slot + L"\\Gone");
 
-    store.DeleteScheme(L"Gone");
+    const ChangeReport report = store.DeleteScheme(L"Gone");
+    EXPECT_EQ(report.failed, 1u) << "the key with data of its own";
     EXPECT_EQ(Keys(), expected);
 }
 
@@ -108,10 +110,10 @@ TEST_F(SchemeMaintenanceTest, DeleteNeverRemovesNamesOrTheSoundsInUse)
     AddScheme(L".current", L"odd entry left by another program");
     CreateKey(SlotPath(L"Explorer", L"Bare")); // a slot without subkeys
     const std::set<std::wstring> before = Keys();
-    store.DeleteScheme(L""); // would name Names itself and every event key
+    EXPECT_EQ(store.DeleteScheme(L"").total, 0u); // would name Names itself and every event key
     EXPECT_EQ(Keys(), before);
 
-    store.DeleteScheme(L".current"); // below a slot, the sound Windows plays now
+    EXPECT_TRUE(store.DeleteScheme(L".current").Ok()); // below a slot, the sound Windows plays now
     std::set<std::wstring> expected = before;
     expected.erase(kNames + L".current");
     EXPECT_EQ(Keys(), expected);
@@ -120,20 +122,20 @@ TEST_F(SchemeMaintenanceTest, DeleteNeverRemovesNamesOrTheSoundsInUse)
 TEST_F(SchemeMaintenanceTest, RenameChangesOnlyTheStoredDisplayValue)
 {
     SeedTypicalProfile();
-    store.RenameScheme(L"QuietOffice", L"Calm");
+    ASSERT_TRUE(store.RenameScheme(L"QuietOffice", L"Calm").Ok());
     EXPECT_EQ(store.ReadDisplayName(L"QuietOffice"), L"Calm");
-    store.ApplyScheme(L"QuietOffice");
+    ASSERT_TRUE(store.ApplyScheme(SoundSlots::Read(), L"QuietOffice").Ok());
     ExpectStored(GetCurrentSound(L".Default", L"SystemAsterisk"), REG_EXPAND_SZ, 56, L"C:\\Windows\\media\\chimes.wav",
                  L"renamed");
 
     // Stored as plain text, which applies as silence.
-    store.RenameScheme(L"QuietOffice", L"NO SOUNDS");
+    ASSERT_TRUE(store.RenameScheme(L"QuietOffice", L"NO SOUNDS").Ok());
     EXPECT_EQ(store.ReadDisplayName(L"QuietOffice"), L"NO SOUNDS");
-    store.ApplyScheme(L"QuietOffice");
+    ASSERT_TRUE(store.ApplyScheme(SoundSlots::Read(), L"QuietOffice").Ok());
     ExpectStored(GetCurrentSound(L".Default", L"SystemAsterisk"), REG_EXPAND_SZ, 2, L"", L"no sounds");
     EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
 
-    store.RenameScheme(L"Missing", L"Found");
+    EXPECT_EQ(store.RenameScheme(L"Missing", L"Found").firstError, ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(KeyExists(kNames + L"Missing"));
 }
 
@@ -146,8 +148,9 @@ TEST_F(SchemeMaintenanceTest, ListingGivesEverySchemeWithItsEnumerationIndex)
     std::map<std::wstring, std::wstring> names;
     const SchemeListing listing = store.ListSchemes();
     EXPECT_EQ(listing.currentScheme, L".current");
+    DWORD index = 0;
     for (const SchemeEntry& scheme : listing.schemes) {
-        EXPECT_EQ(store.SchemeKeyAt(scheme.index), scheme.key);
+        EXPECT_EQ(scheme.index, index++);
         EXPECT_FALSE(scheme.isCurrent);
         names[scheme.key] = scheme.shownName;
     }
@@ -156,7 +159,6 @@ TEST_F(SchemeMaintenanceTest, ListingGivesEverySchemeWithItsEnumerationIndex)
                                                            {L"QuietOffice", L"Quiet Office"},
                                                            {L"Bare", L"Bare"}};
     EXPECT_EQ(names, expected);
-    EXPECT_EQ(store.SchemeKeyAt(4), std::nullopt);
 }
 
 } // namespace

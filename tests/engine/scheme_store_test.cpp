@@ -26,13 +26,13 @@ TEST_F(SchemeStoreTest, SoundIsOffExactlyForTheSilentSchemeInAnyCase)
 
 TEST_F(SchemeStoreTest, SetCurrentSchemeNeverCreatesTheKeyAndAMissingOneReadsAsEmpty)
 {
-    store.SetCurrentScheme(L".Default");
+    EXPECT_EQ(store.SetCurrentScheme(L".Default"), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(KeyExists(L"AppEvents\\Schemes"));
     EXPECT_EQ(store.ReadCurrentScheme(), L"");
     EXPECT_TRUE(store.IsSoundOn());
     CreateKey(L"AppEvents\\Schemes");
     EXPECT_EQ(store.ReadCurrentScheme(), L"");
-    store.SetCurrentScheme(L".Default");
+    EXPECT_EQ(store.SetCurrentScheme(L".Default"), ERROR_SUCCESS);
     const std::optional<StoredValue> value = GetValue(L"AppEvents\\Schemes");
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
@@ -71,13 +71,17 @@ TEST_F(SchemeStoreTest, ReadDefaultValueTellsEmptyTextFromNone)
     EXPECT_EQ(store.ReadDefaultValue(L"A\\Missing"), std::nullopt);
 }
 
-TEST_F(SchemeStoreTest, SchemesAreOnlyWhatNamesHolds)
+// ".Default" is Windows' own scheme: it exists with or without its entry.
+TEST_F(SchemeStoreTest, SchemesAreWhatNamesHoldsAndWindowsDefault)
 {
     AddSlot(L".Default", L"Open", L"", {{L".Hushlark0", L"x.wav"}});
     EXPECT_FALSE(store.SchemeExists(L".Hushlark0"));
-    EXPECT_EQ(store.SchemeKeyAt(0), std::nullopt);
     EXPECT_EQ(store.EnumerateSchemeKeys([](DWORD, const std::wstring& key) { ADD_FAILURE() << key; }), ERROR_SUCCESS)
         << "no Names key: no schemes, and no failure";
+    for (const wchar_t* key : {L".Default", L".DEFAULT"})
+        EXPECT_TRUE(store.SchemeExists(key)) << key;
+    for (const wchar_t* key : {L".None", L"", L".Default\\x", L".Default "})
+        EXPECT_FALSE(store.SchemeExists(key)) << key;
     AddScheme(L".Hushlark0", L"Hushlark 0 (1/1/2007)");
     EXPECT_TRUE(store.SchemeExists(L".Hushlark0"));
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 namespace {
 
 constexpr UINT kProbe = WM_APP + 7;
+// What the owner window's own procedure answers to WM_MENUCHAR.
+constexpr LRESULT kOwnersMenuChar = MAKELRESULT(99, MNC_CLOSE);
 // What the owner window's own procedure saw at WM_NCDESTROY.
 LONG_PTR g_procAtNcDestroy = 0;
 bool g_propertiesAtNcDestroy = true;
@@ -23,6 +27,8 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
         return message;
+    case WM_MENUCHAR:
+        return kOwnersMenuChar;
     case WM_NCDESTROY:
         g_procAtNcDestroy = GetWindowLongPtrW(window, GWLP_WNDPROC);
         g_propertiesAtNcDestroy = GetPropW(window, L"QMR_OriginalProc") || GetPropW(window, L"QMR_MenuHandle");
@@ -92,7 +98,6 @@ TEST_F(SkinAttachment, EveryItemOnBothLevelsGetsALabelOfItsTextUntilDetach)
     skin.Attach(window.get(), menu.get());
     Walk(menu.get(), after);
     ASSERT_TRUE(before.size() == 9 && after.size() == 9);
-    EXPECT_EQ(skin.LabelCount(), 9u);
     std::set<ULONG_PTR> labels;
     for (std::size_t i = 0; i < after.size(); ++i) {
         const MENUITEMINFOW &was = before[i].info, &is = after[i].info;
@@ -111,9 +116,7 @@ TEST_F(SkinAttachment, EveryItemOnBothLevelsGetsALabelOfItsTextUntilDetach)
     window.reset();
     EXPECT_EQ(g_procAtNcDestroy, originalProc) << "WM_NCDESTROY reaches the window's own procedure, put back";
     EXPECT_FALSE(g_propertiesAtNcDestroy);
-    EXPECT_EQ(skin.LabelCount(), 9u);
     skin.Detach();
-    EXPECT_EQ(skin.LabelCount(), 0u);
 }
 
 TEST_F(SkinAttachment, SubclassServesTheMenuAndPassesEveryMessageOnUntilDetach)
@@ -142,16 +145,72 @@ TEST_F(SkinAttachment, NullOwnerWindowAndMenuWithoutItems)
 {
     MenuSkin unowned, skin;
     unowned.Attach(nullptr, menu.get());
-    EXPECT_EQ(unowned.LabelCount(), 9u) << "the items are still converted";
+    std::vector<Item> items;
+    Walk(menu.get(), items);
+    ASSERT_EQ(items.size(), 9u);
+    for (const Item& item : items)
+        EXPECT_TRUE((item.info.fType & MFT_OWNERDRAW) && item.info.dwItemData) << "the items are still converted";
     unowned.Detach();
-    EXPECT_EQ(unowned.LabelCount(), 0u);
 
     const UniqueMenu empty(CreatePopupMenu());
     skin.Attach(window.get(), empty.get());
-    EXPECT_EQ(skin.LabelCount(), 0u);
     EXPECT_EQ(Send(kProbe, 0, 7), 7);
     skin.Detach();
     EXPECT_EQ(Proc(), originalProc);
+}
+
+TEST_F(SkinAttachment, EveryItemDataOpensWithTheRecordThatNamesItForScreenReaders)
+{
+    MenuSkin skin;
+    skin.Attach(window.get(), menu.get());
+    std::vector<Item> items;
+    Walk(menu.get(), items);
+    // Depth-first in menu order: the submenu's items follow "Change Scheme".
+    const wchar_t* const names[] = {L"Turn Sounds On",
+                                    L"Turn Sounds Off",
+                                    L"Change Scheme",
+                                    L"Windows Default",
+                                    L"No Sounds",
+                                    L"Tom & Jerry",
+                                    L"",
+                                    L"Launch on Startup",
+                                    L"Exit"};
+    ASSERT_EQ(items.size(), std::size(names));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto* record = reinterpret_cast<const MSAAMENUINFO*>(items[i].info.dwItemData);
+        ASSERT_TRUE(record && record->pszWText) << i;
+        EXPECT_EQ(record->dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG)) << i;
+        EXPECT_EQ(std::wstring(record->pszWText), names[i]) << i;
+        EXPECT_EQ(record->cchWText, static_cast<DWORD>(lstrlenW(names[i]))) << i;
+    }
+    skin.Detach();
+}
+
+TEST_F(SkinAttachment, AccessKeysOfTheMenuAndItsSubmenuAreAnsweredThroughTheOwnerWindow)
+{
+    AppendItem(schemes, 1183, L"&Nature");
+    AppendItem(schemes, 1184, L"&night");
+    MenuSkin skin;
+    skin.Attach(window.get(), menu.get());
+    const auto menuChar = [this](HMENU popup, wchar_t key) {
+        return Send(WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP), reinterpret_cast<LPARAM>(popup));
+    };
+    EXPECT_EQ(menuChar(menu.get(), L'F'), MAKELRESULT(1, MNC_EXECUTE)) << "Turn Sounds Off";
+    EXPECT_EQ(menuChar(menu.get(), L'n'), MAKELRESULT(0, MNC_SELECT)) << "Turn Sounds On is disabled";
+    EXPECT_EQ(menuChar(menu.get(), L'q'), MAKELRESULT(0, MNC_IGNORE)) << "the skin's answer, not the window's";
+    EXPECT_EQ(menuChar(schemes, L't'), MAKELRESULT(0, MNC_IGNORE)) << "a marker after the TAB is no key";
+    EXPECT_EQ(menuChar(schemes, L'n'), MAKELRESULT(3, MNC_SELECT)) << "in the submenu, shared";
+    // Where the menu loop has highlighted the first of them.
+    MENUITEMINFOW info = {sizeof(info), MIIM_STATE};
+    info.fState = MFS_HILITE;
+    SetMenuItemInfoW(schemes, 3, TRUE, &info);
+    EXPECT_EQ(menuChar(schemes, L'N'), MAKELRESULT(4, MNC_SELECT)) << "the next after the highlighted one";
+
+    const UniqueMenu other(CreatePopupMenu());
+    AppendItem(other.get(), 7, L"&Foreign");
+    EXPECT_EQ(menuChar(other.get(), L'f'), kOwnersMenuChar) << "a menu the skin does not draw is the window's";
+    skin.Detach();
+    EXPECT_EQ(menuChar(menu.get(), L'f'), kOwnersMenuChar) << "after Detach";
 }
 
 TEST_F(SkinAttachment, OneSkinPerWindowAndNoSubclassOutlivesItsSkin)
@@ -159,9 +218,14 @@ TEST_F(SkinAttachment, OneSkinPerWindowAndNoSubclassOutlivesItsSkin)
     {
         MenuSkin first;
         first.Attach(window.get(), menu.get());
+        std::vector<Item> once, twice;
+        Walk(menu.get(), once);
         first.Attach(window.get(), menu.get());
+        Walk(menu.get(), twice);
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(Property(L"QMR_OriginalProc")), originalProc) << "attached again";
-        EXPECT_EQ(first.LabelCount(), 9u) << "nothing converted twice";
+        ASSERT_EQ(twice.size(), once.size());
+        for (std::size_t i = 0; i < once.size(); ++i)
+            EXPECT_EQ(twice[i].info.dwItemData, once[i].info.dwItemData) << i << ": nothing converted twice";
 
         const UniqueMenu other(CreatePopupMenu());
         MenuSkin second;

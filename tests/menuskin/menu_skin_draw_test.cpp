@@ -20,32 +20,6 @@ COLORREF StripColumn(int column)
     return menu_look::GradientColumnColour(GetSysColor(COLOR_INACTIVECAPTION), GetSysColor(COLOR_MENU), column, 24);
 }
 
-// One item (a separator when `text` is null), skinned without an owner window.
-struct OneItem {
-    explicit OneItem(const wchar_t* text, UINT state = 0) : id(text ? 100 : 0)
-    {
-        AppendItem(menu.get(), id, text, state);
-        skin.Attach(nullptr, menu.get());
-    }
-    ~OneItem() { skin.Detach(); }
-    ULONG_PTR data() const { return ItemData(menu.get(), id); }
-    void Draw(Canvas& canvas, const RECT& rc)
-    {
-        const DRAWITEMSTRUCT draw = DrawRequest(menu.get(), id, canvas.dc(), rc);
-        skin.DrawItem(&draw);
-    }
-    MEASUREITEMSTRUCT Measure()
-    {
-        MEASUREITEMSTRUCT measure = {ODT_MENU, 0, id, 0, 0, data()};
-        skin.MeasureItem(&measure);
-        return measure;
-    }
-
-    UniqueMenu menu{CreatePopupMenu()};
-    UINT id;
-    MenuSkin skin;
-};
-
 TEST(GradientColumnColour, EachChannelMovesByATruncatedShareOfTheWay)
 {
     struct Case {
@@ -112,6 +86,8 @@ TEST(SkinnedItem, StatePaintsBoxDotAndTextColour)
         {"checked and highlighted: the dot on the box", MFS_CHECKED | MFS_HILITE, true, true, kBlack},
         {"disabled", MF_DISABLED, false, false, grey},
         {"greyed", MFS_GRAYED, false, false, grey},
+        {"greyed by MF_GRAYED alone, checked and highlighted", MF_GRAYED | MFS_CHECKED | MFS_HILITE, false, false,
+         grey},
         {"disabled, checked and highlighted", MF_DISABLED | MFS_CHECKED | MFS_HILITE, false, false, grey},
     };
     const POINT dot[] = {{12, 30}, {9, 30}, {14, 30}, {12, 27}, {12, 32}};

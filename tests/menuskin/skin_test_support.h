@@ -4,7 +4,6 @@
 
 #include "menuskin/menu_skin.h"
 #include "win32/unique_handle.h"
-#include "win32/unique_handle.h"
 
 // A 32-bpp DIB section in a memory DC: needs no display, reads back exactly.
 class Canvas {
@@ -47,6 +46,23 @@ public:
         return ink;
     }
 
+    // Pixels of `area` that are exactly `colour`: box and number.
+    Ink PaintedIn(const RECT& area, COLORREF colour) const
+    {
+        Ink ink;
+        ink.darkest = colour;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                if (At(x, y) != colour)
+                    continue;
+                ++ink.count;
+                const RECT dot = {x, y, x + 1, y + 1};
+                UnionRect(&ink.box, &ink.box, &dot);
+            }
+        }
+        return ink;
+    }
+
 private:
     UniqueMemoryDc dc_{CreateCompatibleDC(nullptr)};
     UniqueBitmap bitmap_;
@@ -71,3 +87,32 @@ inline DRAWITEMSTRUCT DrawRequest(HMENU menu, UINT id, HDC dc, const RECT& rc)
 {
     return DRAWITEMSTRUCT{ODT_MENU, 0, id, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(menu), dc, rc, ItemData(menu, id)};
 }
+
+// One item (a separator when `text` is null), skinned without an owner window
+// for `dpi`, in high contrast when `highContrast` says so.
+struct OneItem {
+    explicit OneItem(const wchar_t* text, UINT state = 0, UINT dpi = USER_DEFAULT_SCREEN_DPI,
+                     MenuSkin::HighContrastQuery highContrast = &SystemHighContrastOn)
+        : id(text ? 100 : 0), skin(highContrast)
+    {
+        AppendItem(menu.get(), id, text, state);
+        skin.Attach(nullptr, menu.get(), dpi);
+    }
+    ~OneItem() { skin.Detach(); }
+    ULONG_PTR data() const { return ItemData(menu.get(), id); }
+    void Draw(Canvas& canvas, const RECT& rc)
+    {
+        const DRAWITEMSTRUCT draw = DrawRequest(menu.get(), id, canvas.dc(), rc);
+        skin.DrawItem(&draw);
+    }
+    MEASUREITEMSTRUCT Measure()
+    {
+        MEASUREITEMSTRUCT measure = {ODT_MENU, 0, id, 0, 0, data()};
+        skin.MeasureItem(&measure);
+        return measure;
+    }
+
+    UniqueMenu menu{CreatePopupMenu()};
+    UINT id;
+    MenuSkin skin;
+};

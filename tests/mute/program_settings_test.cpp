@@ -20,7 +20,7 @@ TEST_F(ProgramSettingsTest, FreshAccountHasNothingUntilTheFirstWrite)
     EXPECT_EQ(settings.ReadKeepDefault(), -1);
     EXPECT_FALSE(KeyExists(kSettingsPath));
 
-    settings.WriteDefaultScheme(L".None");
+    ASSERT_EQ(settings.WriteDefaultScheme(L".None"), ERROR_SUCCESS);
     EXPECT_EQ(settings.ReadDefaultScheme(), L".None");
     EXPECT_EQ(settings.ReadKeepDefault(), 0);
     EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
@@ -29,7 +29,7 @@ TEST_F(ProgramSettingsTest, FreshAccountHasNothingUntilTheFirstWrite)
 TEST_F(ProgramSettingsTest, StringsAreStoredAsTerminatedText)
 {
     for (const auto& [text, byteCount] : {std::pair{L".Default", 18u}, std::pair{L"", 2u}}) {
-        settings.WriteLastSound(text);
+        ASSERT_EQ(settings.WriteLastSound(text), ERROR_SUCCESS);
         const std::optional<StoredValue> value = GetValue(kSettingsPath, L"LastSound");
         ASSERT_TRUE(value.has_value());
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
@@ -41,7 +41,7 @@ TEST_F(ProgramSettingsTest, StringsAreStoredAsTerminatedText)
 TEST_F(ProgramSettingsTest, KeepDefaultRoundTripsAsFourByteDwordAndOtherSizesReadAsZero)
 {
     for (DWORD written : {1u, 0u, 7u, 0xFFFFFFFFu}) {
-        settings.WriteKeepDefault(written);
+        ASSERT_EQ(settings.WriteKeepDefault(written), ERROR_SUCCESS);
         const std::optional<StoredValue> value = GetValue(kSettingsPath, L"KeepDefault");
         ASSERT_TRUE(value.has_value());
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD));

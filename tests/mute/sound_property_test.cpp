@@ -4,9 +4,11 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/sound_slots.h"
 #include "tests/support/registry_sandbox.h"
 
 namespace {
@@ -142,6 +144,41 @@ protected:
         return state;
     }
 
+    // The slots of `sounds` whose sound one of `schemes` holds: applying that
+    // scheme plays the sound in its slot again. Changes the sounds in use.
+    std::set<std::wstring> Held(const std::map<std::wstring, std::wstring>& sounds,
+                                const std::vector<std::wstring>& schemes)
+    {
+        std::set<std::wstring> held;
+        for (const std::wstring& scheme : schemes) {
+            EXPECT_TRUE(store.ApplyScheme(SoundSlots::Read(), scheme).Ok()) << scheme;
+            const std::map<std::wstring, std::wstring> given = ReadState().sounds;
+            for (const auto& [slot, sound] : sounds) {
+                const auto found = given.find(slot);
+                if (found != given.end() && found->second == sound)
+                    held.insert(slot);
+            }
+        }
+        return held;
+    }
+
+    // Every sound of `sounds` is held by one of `holders` (the scheme current
+    // before a change, unless it held no sounds, and the one it applied), or
+    // else by the scheme the change saved; and a scheme was saved only for a
+    // sound that no holder holds.
+    void ExpectEverySoundHeld(const std::map<std::wstring, std::wstring>& sounds,
+                              const std::vector<std::wstring>& holders, const std::optional<std::wstring>& saved)
+    {
+        std::set<std::wstring> held = Held(sounds, holders);
+        EXPECT_EQ(saved.has_value(), held.size() < sounds.size()) << "saved: " << saved.value_or(L"(none)");
+        if (saved)
+            held.merge(Held(sounds, {*saved}));
+        for (const auto& [slot, sound] : sounds)
+            EXPECT_EQ(held.count(slot), 1u)
+                << slot << " played \"" << sound << "\", held by none of " << testing::PrintToString(holders)
+                << " or the saved " << saved.value_or(L"(none)");
+    }
+
     std::mt19937 random_;
     SchemeStore store;
 };
@@ -173,31 +210,35 @@ TEST_F(SoundPropertyTest, MuteThenUnmuteGivesEverySoundBackAndKeepsEveryScheme)
     }
 }
 
-TEST_F(SoundPropertyTest, ChangingToAnySchemeAndBackGivesEverySoundBack)
+// A sound may stay unsaved when the scheme changed to writes it again; every
+// sound is still held by a scheme afterwards.
+TEST_F(SoundPropertyTest, ChangingToAnySchemeLeavesEverySoundHeldBySomeScheme)
 {
     for (unsigned number = 0; number < kProfiles && !HasFailure(); ++number) {
         SCOPED_TRACE(Trace(number));
         const Profile profile = Generate(number);
         const State before = ReadState();
 
-        const SoundChange away = ChangeScheme(store, profile.target);
-        ASSERT_EQ(away.result, Result::Done);
-        const std::wstring back = away.savedScheme.value_or(profile.current);
-        ASSERT_EQ(ChangeScheme(store, back).result, Result::Done);
-        const State after = ReadState(&before);
-        EXPECT_EQ(after.sounds, before.sounds) << "to " << profile.target << " and back to " << back;
-        EXPECT_EQ(after.schemes, before.schemes);
+        const SoundChange change = ChangeScheme(store, profile.target);
+        ASSERT_EQ(change.result, Result::Done);
+        EXPECT_EQ(ReadState(&before).schemes, before.schemes);
+        // Sounds saved under no scheme are held by none.
+        std::vector<std::wstring> holders = {profile.target};
+        if (!profile.unsaved)
+            holders.push_back(profile.current);
+        ExpectEverySoundHeld(before.sounds, holders, change.savedScheme);
     }
 }
 
-TEST_F(SoundPropertyTest, UnmuteSavesTheSoundsPlayedUnderTheSilentSchemeFirst)
+TEST_F(SoundPropertyTest, UnmuteLeavesEverySoundPlayedUnderTheSilentSchemeHeldBySomeScheme)
 {
     for (unsigned number = 0; number < kProfiles && !HasFailure(); ++number) {
         SCOPED_TRACE(Trace(number));
         const Profile profile = Generate(number);
         SetCurrentSchemeValue(L".None");
-        if (Pick(2) == 0)
-            ProgramSettings().WriteLastSound(profile.target);
+        if (Pick(2) == 0) {
+            ASSERT_EQ(ProgramSettings().WriteLastSound(profile.target), ERROR_SUCCESS);
+        }
         const auto everything = Contents();
         const auto sounds = ReadState().sounds;
         const auto settings = Contents(kSettingsPath);
@@ -206,16 +247,15 @@ TEST_F(SoundPropertyTest, UnmuteSavesTheSoundsPlayedUnderTheSilentSchemeFirst)
         EXPECT_EQ(Contents(), everything);
         EXPECT_EQ(Contents(kSettingsPath), settings);
 
-        bool anySound = false;
-        for (const auto& [key, text] : sounds)
-            anySound = anySound || !text.empty();
         const SoundChange unmuted = Unmute(store);
         ASSERT_EQ(unmuted.result, Result::Done);
-        ASSERT_EQ(unmuted.savedScheme.has_value(), anySound);
-        if (anySound) {
-            EXPECT_TRUE(store.ApplyScheme(*unmuted.savedScheme).Ok());
+        const std::wstring turnedOn = store.ReadCurrentScheme();
+        // A save holds every sound that played.
+        if (unmuted.savedScheme) {
+            EXPECT_TRUE(store.ApplyScheme(SoundSlots::Read(), *unmuted.savedScheme).Ok());
             EXPECT_EQ(ReadState().sounds, sounds);
         }
+        ExpectEverySoundHeld(sounds, {L".None", turnedOn}, unmuted.savedScheme);
     }
 }
 

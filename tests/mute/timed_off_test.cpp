@@ -1,5 +1,7 @@
 #include "mute/timed_off.h"
 
+#include "mute/change_message.h"
+
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -8,6 +10,7 @@
 
 #include "tests/support/local_clock.h"
 #include "tests/support/registry_sandbox.h"
+#include "tests/support/restricted_key.h"
 
 namespace {
 
@@ -125,6 +128,19 @@ TEST_F(TimedOffTest, EveryChangeByHandEndsItUnlessItChangedNothing)
     EXPECT_EQ(ChooseScheme(store, L"QuietOffice").result, SoundChange::Result::NotSaved);
     EXPECT_EQ(TurnSoundsOn(store).result, SoundChange::Result::NotSaved);
     EXPECT_TRUE(settings.ReadOffUntil().has_value());
+}
+
+TEST_F(TimedOffTest, AnEndThatCannotBeDeletedIsTheSettingsFailureItIs)
+{
+    ASSERT_EQ(StoreTimedOff(UtcNow() + kHour), ERROR_SUCCESS);
+    const RestrictedKey readOnly(kSettingsPath, KEY_READ);
+    // Sounds are on already: only the end is left to delete, and it cannot be.
+    const SoundChange change = TurnSoundsOn(store);
+    EXPECT_EQ(change.result, SoundChange::Result::PartlyDone);
+    EXPECT_TRUE(change.report.Ok()) << "no sound failed";
+    EXPECT_EQ(
+        FailureMessage(change).rfind(L"Hushlark's settings could not be saved.\nSoftware\\Quillfen\\Hushlark\n", 0),
+        0u);
 }
 
 TEST_F(TimedOffTest, TheEndReadsAsTodayTomorrowOrOverdue)

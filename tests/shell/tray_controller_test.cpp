@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "commands/command_runner.h"
@@ -15,6 +18,44 @@
 
 namespace {
 
+// The shell as the tests play it: every call is recorded, and the icon
+// messages in `refused` are answered with a failure.
+struct RecordingShell {
+    std::vector<std::pair<DWORD, NOTIFYICONDATAW>> iconCalls;
+    std::vector<std::tuple<HWND, UINT, DWORD>> filterCalls;
+    std::set<DWORD> refused;
+};
+
+RecordingShell& Recorded()
+{
+    static RecordingShell shell;
+    return shell;
+}
+
+BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAW record)
+{
+    Recorded().iconCalls.emplace_back(message, *record);
+    return Recorded().refused.count(message) ? FALSE : TRUE;
+}
+
+BOOL WINAPI RecordMessageFilter(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT)
+{
+    Recorded().filterCalls.emplace_back(window, message, action);
+    return TRUE;
+}
+
+const ShellCalls kRecordingShell{&RecordNotifyIcon, &RecordMessageFilter};
+
+// The icon messages sent since the last call, in order.
+std::vector<DWORD> TakeIconMessages()
+{
+    std::vector<DWORD> messages;
+    for (const auto& call : Recorded().iconCalls)
+        messages.push_back(call.first);
+    Recorded().iconCalls.clear();
+    return messages;
+}
+
 // The real main window, created in the test's process against the sandboxed
 // registry. Needs an X display (the tests run under Xvfb).
 class MainWindowTest : public RegistrySandbox {
@@ -23,6 +64,7 @@ protected:
     {
         RegistrySandbox::SetUp();
         SeedTypicalProfile();
+        Recorded() = RecordingShell();
     }
 
     void TearDown() override
@@ -33,19 +75,20 @@ protected:
         RegistrySandbox::TearDown();
     }
 
-    HWND Create() { return window_ = CreateMainWindow(GetModuleHandleW(nullptr)); }
+    HWND Create(const ShellCalls* shell = nullptr)
+    {
+        return window_ = CreateMainWindow(GetModuleHandleW(nullptr), shell);
+    }
 
     TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
-    std::wstring Tip() const { return Controller().trayIcon.szTip; }
+    std::wstring Tip() const { return Controller().icon.Tip(); }
 
     bool ShowsSoundOn() const
     {
-        const TrayController& controller = Controller();
-        const bool on = controller.trayIcon.hIcon == controller.onIcon.get() &&
-                        std::wcscmp(controller.trayIcon.szTip, L"Sound is On") == 0;
-        const bool off = controller.trayIcon.hIcon == controller.offIcon.get() &&
-                         std::wcscmp(controller.trayIcon.szTip, L"Sound is Off") == 0;
+        const TrayIcon& icon = Controller().icon;
+        const bool on = icon.Picture() == icon.PictureFor(true) && icon.Tip() == L"Sound is On";
+        const bool off = icon.Picture() == icon.PictureFor(false) && icon.Tip() == L"Sound is Off";
         EXPECT_NE(on, off) << "icon and tip disagree";
         return on;
     }
@@ -89,7 +132,7 @@ protected:
 
 TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
 {
-    ASSERT_NE(Create(), nullptr);
+    ASSERT_NE(Create(&kRecordingShell), nullptr);
     // Parallel tests show windows of the same class: this one's class is asked directly.
     wchar_t className[64] = {};
     GetClassNameW(window_, className, 64);
@@ -107,15 +150,160 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
     // One pointer-sized slot holds the controller.
     EXPECT_EQ(GetClassLongPtrW(window_, GCL_CBWNDEXTRA), static_cast<LONG_PTR>(sizeof(LONG_PTR)));
     EXPECT_EQ(Controller().window, window_);
-    EXPECT_NE(Controller().onIcon.get(), nullptr);
-    EXPECT_NE(Controller().offIcon.get(), nullptr);
+    const TrayIcon& icon = Controller().icon;
+    EXPECT_NE(icon.PictureFor(true), nullptr);
+    EXPECT_NE(icon.PictureFor(false), nullptr);
+    EXPECT_NE(icon.PictureFor(true), icon.PictureFor(false));
 
-    const NOTIFYICONDATAW& record = Controller().trayIcon;
-    EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+    // The record as the shell got it, whole.
+    ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+    const auto& [message, record] = Recorded().iconCalls[0];
+    EXPECT_EQ(message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(record.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
     EXPECT_EQ(record.hWnd, window_);
     EXPECT_EQ(record.uID, kTrayIconId);
     EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(record.uCallbackMessage, kTrayCallbackMessage);
+    EXPECT_EQ(record.hIcon, icon.PictureFor(true));
+    EXPECT_STREQ(record.szTip, L"Sound is On");
+    EXPECT_TRUE(icon.IsShown());
+
+    // The shell's two messages reach an elevated instance; commands do not.
+    using Filter = std::tuple<HWND, UINT, DWORD>;
+    const std::vector<Filter> expected = {{window_, RegisterWindowMessageW(L"TaskbarCreated"), MSGFLT_ALLOW},
+                                          {window_, kShowRunningMessage, MSGFLT_ALLOW}};
+    EXPECT_EQ(Recorded().filterCalls, expected);
+    for (const Filter& call : Recorded().filterCalls)
+        EXPECT_NE(std::get<1>(call), static_cast<UINT>(WM_COPYDATA));
+}
+
+TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwoMinutes)
+{
+    const std::vector<DWORD> addThenModify = {NIM_ADD, NIM_MODIFY};
+    const auto retryTick = [this] { return SendMessageW(window_, WM_TIMER, kIconRetryTimerId, 0); };
+    // Whether the retry timer was armed; it is not any more afterwards.
+    const auto retryWasArmed = [this] { return KillTimer(window_, kIconRetryTimerId) != FALSE; };
+    const auto restart = [this](std::set<DWORD> refused) {
+        if (IsWindow(window_))
+            DestroyWindow(window_);
+        DrainQuitMessage();
+        Recorded() = RecordingShell();
+        Recorded().refused = std::move(refused);
+        return Create(&kRecordingShell) != nullptr;
+    };
+
+    // An add that timed out after it was carried out: the modify shows it.
+    ASSERT_TRUE(restart({NIM_ADD}));
+    EXPECT_EQ(TakeIconMessages(), addThenModify);
+    EXPECT_TRUE(Controller().icon.IsShown());
+    EXPECT_FALSE(retryWasArmed());
+
+    // No notification area yet: tried again at every tick, sixty times.
+    ASSERT_TRUE(restart({NIM_ADD, NIM_MODIFY}));
+    EXPECT_EQ(TakeIconMessages(), addThenModify);
+    EXPECT_FALSE(Controller().icon.IsShown());
+    EXPECT_TRUE(retryWasArmed());
+    ASSERT_TRUE(restart({NIM_ADD, NIM_MODIFY}));
+    TakeIconMessages();
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>()) << "no icon to update";
+    for (int tick = 1; tick <= kIconRetries; ++tick) {
+        retryTick();
+        ASSERT_EQ(TakeIconMessages(), addThenModify) << "tick " << tick;
+    }
+    EXPECT_FALSE(retryWasArmed()) << "two minutes are over";
+    retryTick();
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>());
+    EXPECT_EQ(kIconRetries * kIconRetryIntervalMs, 120000u);
+
+    // The taskbar comes, and the next tick shows the icon with today's state.
+    ASSERT_TRUE(restart({NIM_ADD, NIM_MODIFY}));
+    retryTick();
+    SetCurrentSchemeValue(L".None");
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    Recorded().refused.clear();
+    TakeIconMessages();
+    retryTick();
+    ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+    EXPECT_EQ(Recorded().iconCalls[0].first, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(Recorded().iconCalls[0].second.hIcon, Controller().icon.PictureFor(false));
+    EXPECT_STREQ(Recorded().iconCalls[0].second.szTip, L"Sound is Off");
+    EXPECT_FALSE(retryWasArmed());
+    TakeIconMessages();
+    retryTick();
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>()) << "the retries stopped";
+
+    // "TaskbarCreated" adds it, and no retry follows.
+    ASSERT_TRUE(restart({NIM_ADD, NIM_MODIFY}));
+    retryTick();
+    Recorded().refused.clear();
+    TakeIconMessages();
+    SendMessageW(window_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(Controller().icon.IsShown());
+    EXPECT_FALSE(retryWasArmed());
+    retryTick();
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>());
+
+    // A shown icon whose update is refused is gone: it is added again.
+    ASSERT_TRUE(restart({}));
+    Recorded().refused = {NIM_MODIFY};
+    TakeIconMessages();
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>{NIM_MODIFY});
+    EXPECT_FALSE(Controller().icon.IsShown());
+    Recorded().refused.clear();
+    retryTick();
+    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(Controller().icon.IsShown());
+}
+
+TEST_F(MainWindowTest, TheRunningBalloonComesFromAnIconAddedFirstIfNeeded)
+{
+    for (const bool shownBefore : {true, false}) {
+        if (IsWindow(window_))
+            DestroyWindow(window_);
+        DrainQuitMessage();
+        Recorded() = RecordingShell();
+        if (!shownBefore)
+            Recorded().refused = {NIM_ADD, NIM_MODIFY};
+        ASSERT_NE(Create(&kRecordingShell), nullptr);
+        Recorded().refused.clear();
+        TakeIconMessages();
+
+        SendMessageW(window_, kShowRunningMessage, 0, 0);
+        const std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls = Recorded().iconCalls;
+        ASSERT_EQ(calls.size(), shownBefore ? 1u : 2u) << shownBefore;
+        EXPECT_EQ(calls.front().first, static_cast<DWORD>(shownBefore ? NIM_MODIFY : NIM_ADD));
+        const NOTIFYICONDATAW& balloon = calls.back().second;
+        EXPECT_EQ(calls.back().first, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(balloon.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
+        EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+        EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+        EXPECT_STREQ(balloon.szInfoTitle, L"Hushlark");
+        EXPECT_STREQ(balloon.szInfo, L"Hushlark is already running. Click the loudspeaker to turn sounds off or on.");
+    }
+}
+
+TEST(TrayIconTest, TheTipKeepsUpTo127Characters)
+{
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"Sound is Off", L"Sound is Off"},
+        {std::wstring(127, L'x'), std::wstring(127, L'x')},
+        {std::wstring(127, L'y') + L"cut", std::wstring(127, L'y')},
+    };
+    for (const auto& [tip, sent] : cases) {
+        Recorded() = RecordingShell();
+        TrayIcon icon(nullptr, GetModuleHandleW(nullptr), kRecordingShell);
+        icon.SetState(false, tip);
+        EXPECT_EQ(icon.Tip(), sent);
+        ASSERT_TRUE(icon.Add());
+        ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+        EXPECT_EQ(std::wstring(Recorded().iconCalls[0].second.szTip), sent);
+        icon.Remove();
+        EXPECT_EQ(Recorded().iconCalls.back().first, static_cast<DWORD>(NIM_DELETE));
+        EXPECT_FALSE(icon.IsShown());
+    }
 }
 
 TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
@@ -135,8 +323,8 @@ TEST_F(MainWindowTest, StartsInTheStateTheCurrentSchemeGives)
 TEST_F(MainWindowTest, TickShowsTheStateFromBeforeTheGuardActed)
 {
     ASSERT_NE(Create(), nullptr);
-    settings.WriteDefaultScheme(L".Default");
-    settings.WriteKeepDefault(1);
+    ASSERT_EQ(settings.WriteDefaultScheme(L".Default"), ERROR_SUCCESS);
+    ASSERT_EQ(settings.WriteKeepDefault(1), ERROR_SUCCESS);
     SetCurrentSchemeValue(L".None"); // another program selects silence
 
     // Any timer id refreshes.
@@ -167,11 +355,11 @@ TEST_F(MainWindowTest, ATimedOffShowsItsEndAndTurnsSoundsOnWhenDueAlsoAtStart)
     EXPECT_EQ(settings.ReadOffUntil(), std::nullopt);
     EXPECT_TRUE(ShowsSoundOn());
 
-    // Still ahead: the tip says until when, in the second record layout.
+    // Still ahead: the tip says until when.
     const ULONGLONG until = UtcNow() + kHour;
     ASSERT_EQ(ExecuteCommand(Command{CommandKind::Off, L"", 3600}, store, until - kHour).exitCode, kExitDone);
     Controller().SyncOffTimer();
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
     // " tomorrow" follows when the test runs in the last hour of a day.
     EXPECT_EQ(Tip().rfind(L"Sound is Off until " + LocalClockText(until), 0), 0u) << Tip();
     EXPECT_EQ(Controller().timedOff.state, TimedOff::State::Running);
@@ -222,7 +410,7 @@ TEST_F(MainWindowTest, ATimedOffWhoseEndCannotTurnSoundsOnSaysSoAndTriesAgainEve
     for (int tries = 1; tries <= 2; ++tries) {
         EXPECT_FALSE(store.IsSoundOn()) << tries;
         EXPECT_EQ(Tip(), overdue) << tries;
-        EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get()) << tries;
+        EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false)) << tries;
         EXPECT_EQ(Controller().timedOff.state, TimedOff::State::Due) << tries;
         EXPECT_TRUE(settings.ReadOffUntil().has_value()) << tries;
         EXPECT_TRUE(OffTimerWasArmed()) << tries;

@@ -14,6 +14,7 @@
 #include "mute/startup_entry.h"
 #include "win32/process.h"
 #include "shell/tray_controller.h"
+#include "shell/tray_menu.h"
 #include "tests/support/freed_memory_trap.h"
 #include "tests/support/registry_sandbox.h"
 #include "win32/registry.h"
@@ -148,13 +149,20 @@ protected:
 
     DWORD IndexOf(const std::wstring& schemeKey) const
     {
-        DWORD found = 0xFFFF;
-        const LONG walked = store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
-            if (key == schemeKey)
-                found = index;
-        });
-        EXPECT_EQ(walked, ERROR_SUCCESS);
-        return found;
+        for (const SchemeEntry& scheme : store.ListSchemes().schemes) {
+            if (scheme.key == schemeKey)
+                return scheme.index;
+        }
+        return 0xFFFF;
+    }
+
+    std::optional<std::wstring> KeyAt(DWORD index) const
+    {
+        for (const SchemeEntry& scheme : store.ListSchemes().schemes) {
+            if (scheme.index == index)
+                return scheme.key;
+        }
+        return std::nullopt;
     }
 
     std::wstring SlotSound() const { return GetCurrentSound(L".Default", L"SystemAsterisk")->Text(); }
@@ -180,7 +188,7 @@ TEST_F(TrayMenuTest, SchemeSubmenuCarriesIndexIdsAndChecksOnlyTheExactCurrentSch
         ASSERT_EQ(rows.size(), 3u);
         int checkedCount = 0;
         for (const MenuRow& row : rows) {
-            const std::optional<std::wstring> key = store.SchemeKeyAt(row.id - IDM_SCHEME_BASE);
+            const std::optional<std::wstring> key = KeyAt(row.id - IDM_SCHEME_BASE);
             ASSERT_TRUE(key.has_value());
             EXPECT_EQ(row.text, store.ReadDisplayName(*key));
             if (row.state & MFS_CHECKED) {
@@ -210,13 +218,13 @@ TEST_F(TrayMenuTest, MuteAndUnmuteChangeIconAndTipAtOnce)
 {
     EXPECT_EQ(Command(IDM_SOUNDS_OFF), 1);
     EXPECT_FALSE(store.IsSoundOn());
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
-    EXPECT_STREQ(Controller().trayIcon.szTip, L"Sound is Off");
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
+    EXPECT_EQ(Controller().icon.Tip(), L"Sound is Off");
     EXPECT_EQ(SlotSound(), L"");
 
     EXPECT_EQ(Command(IDM_SOUNDS_ON), 1);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get());
-    EXPECT_STREQ(Controller().trayIcon.szTip, L"Sound is On");
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true));
+    EXPECT_EQ(Controller().icon.Tip(), L"Sound is On");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
 }
 
@@ -234,17 +242,20 @@ TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollowsA
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\chimes.wav");
 
     Command(IDM_SCHEME_BASE + IndexOf(L".None"));
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "not touched by the command";
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true)) << "not touched by the command";
     SendMessageW(window_, WM_TIMER, 1, 0);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().offIcon.get());
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
 }
 
 TEST_F(TrayMenuTest, StaleOrForeignIdsApplyNothing)
 {
     ASSERT_TRUE(ShowMenu());
     const DWORD last = IndexOf(L"QuietOffice");
-    store.DeleteScheme(L"QuietOffice"); // the schemes changed while the menu was open
-    for (const UINT id : std::vector<UINT>{IDM_SCHEME_BASE + last, IDM_SCHEME_BASE + 500, 1179, 0, 2, 32774, 65535})
+    // The schemes changed while the menu was open. The scheme that is gone is
+    // not applied, and no box says so: the menu no longer shows it.
+    ASSERT_TRUE(store.DeleteScheme(L"QuietOffice").Ok());
+    EXPECT_EQ(CommandAnsweringBox(IDM_SCHEME_BASE + last), std::nullopt);
+    for (const UINT id : std::vector<UINT>{IDM_SCHEME_BASE + 500, 1179, 0, 2, 32774, 65535})
         EXPECT_EQ(Command(id), 1) << id;
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
@@ -306,6 +317,31 @@ TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram
     Command(IDM_LAUNCH_ON_STARTUP);
     EXPECT_FALSE(GetValue(kRunKeyPath, L"Hushlark").has_value());
     EXPECT_FALSE(GetValue(kStartupApprovedKeyPath, L"Hushlark").has_value());
+}
+
+TEST_F(TrayMenuTest, EachRowFollowsItsOwnRule)
+{
+    const SchemeListing schemes = store.ListSchemes();
+    for (const bool soundOn : {false, true}) {
+        for (const bool startsAtLogon : {false, true}) {
+            const UniqueMenu menu = BuildTrayMenu(TrayMenuFacts{soundOn, startsAtLogon, &schemes});
+            const std::vector<MenuRow> rows = ReadMenu(menu.get());
+            ASSERT_EQ(rows.size(), 8u);
+            // Each row: '-' a separator, 'd' disabled, 'c' checked.
+            std::wstring states;
+            for (const MenuRow& row : rows) {
+                if (row.type & MFT_SEPARATOR)
+                    states += L"-";
+                states += std::wstring(row.state & MFS_DISABLED && !(row.type & MFT_SEPARATOR) ? L"d" : L"") +
+                          (row.state & MFS_CHECKED ? L"c" : L"") + L"|";
+            }
+            const std::wstring expected = std::wstring(soundOn ? L"d|" : L"|") + (soundOn ? L"|" : L"d|") + L"|-|" +
+                                          (startsAtLogon ? L"c|" : L"|") + L"|-||";
+            EXPECT_EQ(states, expected) << soundOn << startsAtLogon;
+            ASSERT_NE(rows[2].submenu, nullptr);
+            EXPECT_EQ(ReadMenu(rows[2].submenu).size(), 3u);
+        }
+    }
 }
 
 // What the tracked menu looked like, read from inside the menu's loop.
@@ -398,7 +434,7 @@ TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
     EXPECT_EQ(store.ReadCurrentScheme(), L".current");
     EXPECT_EQ(settings.ReadLastSound(), std::nullopt);
     EXPECT_EQ(SlotSound(), asterisk);
-    EXPECT_EQ(Controller().trayIcon.hIcon, Controller().onIcon.get()) << "sound is still on";
+    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true)) << "sound is still on";
 
     // Nothing failed, nothing is shown.
     DeleteTree(SlotPath(L"Explorer", L"Navigating"));

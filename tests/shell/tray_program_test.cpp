@@ -91,14 +91,16 @@ protected:
     {
         std::map<std::wstring, std::wstring> sounds;
         const registry::Key apps = registry::OpenKey(HKEY_CURRENT_USER, L"AppEvents\\Schemes\\Apps");
-        registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
+        const LONG walked = registry::WalkSubkeys(apps.get(), [&](DWORD, const wchar_t* app) {
             const registry::Key appKey = registry::OpenKey(apps.get(), app);
-            registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
+            const LONG eventsWalked = registry::WalkSubkeys(appKey.get(), [&](DWORD, const wchar_t* event) {
                 const registry::Key current = registry::OpenKey(appKey.get(), std::wstring(event) + L"\\.Current");
                 sounds[std::wstring(app) + L"\\" + event] =
                     registry::ReadString(current.get(), nullptr).value_or(L"(none)");
             });
+            EXPECT_EQ(eventsWalked, ERROR_SUCCESS) << app;
         });
+        EXPECT_EQ(walked, ERROR_SUCCESS);
         return sounds;
     }
 
@@ -127,7 +129,7 @@ protected:
 TEST_F(TrayProgram, FirstStartShowsOnlyTheIconForTheSoundState)
 {
     for (const wchar_t* current : {L".Default", L".NONE"}) {
-        store.SetCurrentScheme(current);
+        ASSERT_EQ(store.SetCurrentScheme(current), ERROR_SUCCESS);
         RunningProgram program;
         const HWND window = StartProgram(program);
         ASSERT_NE(window, nullptr);
@@ -179,31 +181,37 @@ TEST_F(TrayProgram, CloseEndsWithZeroAndRemovesTheIcon)
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
 }
 
-TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgain)
+TEST_F(TrayProgram, IconComesBackWhenTheTaskbarIsCreatedAgainOrTheShellLostIt)
 {
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
 
-    // What a restarted taskbar looks like to the program: its icon is gone,
-    // then the shell announces the new notification area.
-    NOTIFYICONDATAW icon = {sizeof(icon)};
-    icon.hWnd = window;
-    icon.uID = kTrayIconId;
-    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
-    ASSERT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
-    PostMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, 2000));
+    for (const bool announced : {true, false}) {
+        // What a restarted taskbar looks like to the program: its icon is
+        // gone, then the shell announces the new notification area. Without
+        // the announcement, the next refresh finds the icon gone and the
+        // retry adds it again.
+        NOTIFYICONDATAW icon = {sizeof(icon)};
+        icon.hWnd = window;
+        icon.uID = kTrayIconId;
+        ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+        ASSERT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
+        if (announced)
+            PostMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOn; }, announced ? 1000 : 5000))
+            << announced;
+    }
 }
 
 TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
     ASSERT_EQ(FindTrayPicture(), TrayPicture::SoundOn);
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     const ULONGLONG changed = GetTickCount64();
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 3000));
     // Two ticks at most, plus the time the taskbar takes to repaint.
@@ -254,8 +262,9 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
     ASSERT_GT(before.size(), 60u);
-    settings.WriteKeepDefault(0);
-    settings.WriteLastSound(L"Afternoon"); // what a wrongly enabled "Turn Sounds On" would apply
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    // What a wrongly enabled "Turn Sounds On" would apply.
+    ASSERT_EQ(settings.WriteLastSound(L"Afternoon"), ERROR_SUCCESS);
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
@@ -286,13 +295,12 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
 
 TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     DWORD silentIndex = 0;
-    const LONG walked = store.EnumerateSchemeKeys([&](DWORD index, const std::wstring& key) {
-        if (key == L".None")
-            silentIndex = index;
-    });
-    ASSERT_EQ(walked, ERROR_SUCCESS);
+    for (const SchemeEntry& scheme : store.ListSchemes().schemes) {
+        if (scheme.key == L".None")
+            silentIndex = scheme.index;
+    }
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -339,7 +347,7 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
 TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
@@ -352,7 +360,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     EXPECT_STREQ(title, L"Hushlark Options");
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), FindWindowW(kMainWindowClass, nullptr));
 
-    store.SetCurrentScheme(L".None");
+    ASSERT_EQ(store.SetCurrentScheme(L".None"), ERROR_SUCCESS);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 2000))
         << "the icon is refreshed while the dialog is open";
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -389,7 +397,7 @@ protected:
 TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
 {
     const std::map<std::wstring, std::wstring> before = CurrentSounds();
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     ExpectRun(L"status", 0, "on\nscheme: Windows Default\n");
     // In the order of the registry's enumeration, as the menu shows them.
     ExpectRun(L"LIST", 0, "* Windows Default\n  Hushlark 0 (11/30/2026)\n  No Sounds\n  Afternoon\n");
@@ -438,7 +446,7 @@ TEST_F(CommandLine, EveryCommandWithoutARunningInstance)
 
 TEST_F(CommandLine, ChangesGoToTheRunningInstanceWhoseIconFollowsAtOnce)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
 
@@ -461,7 +469,7 @@ TEST_F(CommandLine, ChangesGoToTheRunningInstanceWhoseIconFollowsAtOnce)
 
 TEST_F(CommandLine, TimedOffComesBackOnAlsoAcrossARestart)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     // No instance runs: the command starts one to end the timer.
     // Long enough for `status` to run before the end on a busy machine.
     ExpectRun(L"off --for 5s", 0);
@@ -528,7 +536,7 @@ TEST_F(CommandLine, MalformedMessagesAreAnsweredAsFailuresAndChangeNothing)
 // becoming the tray program; anything that is no command still starts it.
 TEST_F(CommandLine, HushlarkExeEndsWithTwoForAMalformedCommandAndShowsNothing)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     const std::wstring program = L"\"" + ProgramPath() + L"\" ";
     const wchar_t* malformed[] = {L"off --for 25h", L"ofF --for 1.5h", L"scheme", L"startup maybe"};
     for (const wchar_t* arguments : malformed)
@@ -549,7 +557,7 @@ TEST_F(CommandLine, HushlarkExeEndsWithTwoForAMalformedCommandAndShowsNothing)
 // command out itself or the running instance did.
 TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     // A sound no scheme holds, in a slot where saving it fails: a volatile key
     // takes no lasting subkey.
     const std::wstring slot = L"AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk";
@@ -591,7 +599,7 @@ TEST_F(CommandLine, AFailureReadsTheSameThroughTheRunningInstance)
 // hushlark.com alone in a folder, without Hushlark.exe beside it.
 TEST_F(CommandLine, ATimedOffSaysSoWhenTheTrayProgramCannotStart)
 {
-    settings.WriteKeepDefault(0);
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"hushlark-alone-" + std::to_wstring(GetCurrentProcessId());
