@@ -43,6 +43,36 @@ struct CommandRow {
     UINT installerUsage;
 };
 
+bool StoreTimeRange(const std::wstring& text, Command& command)
+{
+    command.period = ParseTimeRange(text);
+    return command.period.has_value();
+}
+
+// After the time range, which is stored first.
+bool StoreDays(const std::wstring& text, Command& command)
+{
+    const std::optional<WeekDays> days = ParseDays(text);
+    if (!days || !command.period)
+        return false;
+    command.period->days = *days;
+    return true;
+}
+
+bool StorePeriodNumber(const std::wstring& text, Command& command)
+{
+    if (text.empty() || text.size() > 3 || text[0] == L'0')
+        return false;
+    std::size_t number = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return false;
+        number = number * 10 + static_cast<std::size_t>(c - L'0');
+    }
+    command.periodNumber = number;
+    return true;
+}
+
 bool StoreDuration(const std::wstring& text, Command& command)
 {
     command.forSeconds = ParseDuration(text);
@@ -76,6 +106,26 @@ constexpr CommandRow kCommands[] = {
     {CommandKind::StartupOn, {L"startup", L"on"}, {}, false, IDS_USAGE_STARTUP_ON_OFF, 0},
     {CommandKind::StartupOff, {L"startup", L"off"}, {kThisCopy}, false, 0, IDS_USAGE_STARTUP_OFF_THIS_COPY},
     {CommandKind::StartupStatus, {L"startup", L"status"}, {}, false, IDS_USAGE_STARTUP_STATUS, 0},
+    {CommandKind::QuietShow, {L"quiet"}, {}, false, IDS_USAGE_QUIET, 0},
+    {CommandKind::QuietHoursOn, {L"quiet", L"hours", L"on"}, {}, false, IDS_USAGE_QUIET_SWITCH, 0},
+    {CommandKind::QuietHoursOff, {L"quiet", L"hours", L"off"}, {}, false, 0, 0},
+    {CommandKind::QuietLockedOn, {L"quiet", L"locked", L"on"}, {}, false, 0, 0},
+    {CommandKind::QuietLockedOff, {L"quiet", L"locked", L"off"}, {}, false, 0, 0},
+    {CommandKind::QuietPresentingOn, {L"quiet", L"presenting", L"on"}, {}, false, 0, 0},
+    {CommandKind::QuietPresentingOff, {L"quiet", L"presenting", L"off"}, {}, false, 0, 0},
+    {CommandKind::QuietHoursAdd,
+     {L"quiet", L"hours", L"add"},
+     {{nullptr, Take::Word, true, StoreTimeRange}, {nullptr, Take::Word, false, StoreDays}},
+     false,
+     IDS_USAGE_QUIET_ADD,
+     0},
+    {CommandKind::QuietHoursRemove,
+     {L"quiet", L"hours", L"remove"},
+     {{nullptr, Take::Word, true, StorePeriodNumber}},
+     false,
+     IDS_USAGE_QUIET_REMOVE,
+     0},
+    {CommandKind::QuietHoursClear, {L"quiet", L"hours", L"clear"}, {}, false, IDS_USAGE_QUIET_CLEAR, 0},
     {CommandKind::Version, {L"--version"}, {}, false, IDS_USAGE_VERSION, 0},
     {CommandKind::Help, {L"--help"}, {}, false, 0, 0},
     {CommandKind::Help, {L"-h"}, {}, false, 0, 0},
@@ -246,4 +296,34 @@ std::wstring UsageText()
             text += LoadText(row.installerUsage);
     }
     return text + LoadText(IDS_USAGE_FOOTER);
+}
+
+std::wstring UsageTextFor(const std::vector<std::wstring>& words)
+{
+    // The rows that share the most leading words with what was given, at
+    // least the first; a row without a line of its own shares the line before.
+    std::size_t best = 0;
+    std::vector<UINT> lines;
+    UINT line = 0;
+    for (const CommandRow& row : kCommands) {
+        line = row.usage != 0 ? row.usage : line;
+        std::size_t shared = 0;
+        while (shared < kMaxCommandWords && row.words[shared] && shared < words.size() &&
+               Same(words[shared], row.words[shared]))
+            ++shared;
+        if (shared == 0 || shared < best || line == 0)
+            continue;
+        if (shared > best) {
+            best = shared;
+            lines.clear();
+        }
+        if (lines.empty() || lines.back() != line)
+            lines.push_back(line);
+    }
+    if (lines.empty())
+        return UsageText();
+    std::wstring text = LoadText(IDS_USAGE_SHORT_HEADER);
+    for (const UINT id : lines)
+        text += LoadText(id);
+    return text;
 }

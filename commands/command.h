@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "mute/quiet_hours.h"
+
 // The commands that scripts, shortcuts and Task Scheduler give Hushlark.exe
 // and hushlark.com, and their checks. Everything here is a pure decision on
 // text: what was asked, never how it is carried out.
@@ -20,6 +22,16 @@ enum class CommandKind {
     StartupOn,
     StartupOff,
     StartupStatus,
+    QuietShow,
+    QuietHoursOn,
+    QuietHoursOff,
+    QuietLockedOn,
+    QuietLockedOff,
+    QuietPresentingOn,
+    QuietPresentingOff,
+    QuietHoursAdd,
+    QuietHoursRemove,
+    QuietHoursClear,
     Help,
     Version
 };
@@ -30,6 +42,10 @@ struct Command {
     std::wstring name;
     // For `off --for DURATION`: how long sounds stay off, in seconds.
     std::optional<ULONGLONG> forSeconds;
+    // For `quiet hours add HH:MM-HH:MM [DAYS]`: the period; no days when
+    // none were given. For `quiet hours remove N`: N, counted from 1.
+    std::optional<QuietPeriod> period;
+    std::size_t periodNumber = 0;
     // For `exit --this-copy` and `startup off --this-copy`, which installers
     // give: act only on this copy of the program, the Hushlark.exe of the
     // calling program's folder, and leave any other copy alone.
@@ -77,3 +93,7 @@ bool ChangesSomething(const Command& command);
 // What `--help` prints: one line or two for each command, in the order of
 // the command table, then the installers' forms.
 std::wstring UsageText();
+
+// What a malformed command prints: the usage lines of the commands its words
+// begin, under a short heading.
+std::wstring UsageTextFor(const std::vector<std::wstring>& words);

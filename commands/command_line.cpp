@@ -1,6 +1,8 @@
 #include "commands/command_line.h"
 
 #include "commands/running_instance.h"
+#include "mute/change_message.h"
+#include "mute/quiet_rules.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
 #include "win32/process.h"
@@ -58,9 +60,18 @@ CommandResult RunCommand(const Command& command)
     }
 
     CommandResult result = ExecuteCommand(command, SchemeStore(), UtcNow());
+    // No instance runs to tell: the rules learn of the choice from the settings.
+    if (result.byHand) {
+        const QuietSettings quiet = ReadQuietSettings();
+        const LONG recorded = RecordChoiceByHand(quiet, RulesHoldingNow(quiet), *result.byHand, LocalWallTimeNow());
+        if (recorded != ERROR_SUCCESS)
+            AddFailure(result, OneLine(SettingsFailureMessage(recorded)));
+    }
     // Also after a partial failure: sounds that are off come back on only
     // through the tray program.
     if (result.timedOffStored && !StartTrayProgram())
         AddFailure(result, LoadText(IDS_TIMED_OFF_NOT_STARTED));
+    if (result.rulesNeedTray && !FindRunningInstance() && !StartTrayProgram())
+        AddFailure(result, LoadText(IDS_RULES_NOT_STARTED));
     return result;
 }

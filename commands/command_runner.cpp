@@ -1,9 +1,14 @@
 #include "commands/command_runner.h"
 
+#include "commands/quiet_commands.h"
+#include "commands/running_instance.h"
+
 #include "engine/scheme_paths.h"
 #include "mute/change_message.h"
 #include "mute/mute_control.h"
 #include "mute/startup_entry.h"
+#include "mute/quiet_rules.h"
+#include "mute/quiet_text.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
@@ -54,6 +59,11 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
     std::wstring text = LoadText(soundOn ? IDS_STATUS_ON : IDS_STATUS_OFF);
     text += FormatText(IDS_STATUS_SCHEME, {current.empty() ? std::wstring() : store.ReadDisplayName(current)});
     text += StatusUntilLine(soundOn, ReadTimedOff(nowUtc), nowUtc);
+    if (!soundOn) {
+        const QuietSettings quiet = ReadQuietSettings();
+        if (!quiet.offBy.Empty())
+            text += BecauseLine(quiet.offBy.Intersection(RulesHoldingNow(quiet)));
+    }
     return text;
 }
 
@@ -128,7 +138,10 @@ CommandResult SchemeChangeResult(const SoundChange& change, const std::wstring& 
     return Result(change);
 }
 
-CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc)
+namespace {
+
+// The commands that change sounds by hand, whatever they then change.
+[[nodiscard]] CommandResult ExecuteByHand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc)
 {
     switch (command.kind) {
     case CommandKind::Off:
@@ -137,8 +150,26 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
         return Result(TurnSoundsOn(store));
     case CommandKind::Toggle:
         return Result(store.IsSoundOn() ? TurnSoundsOff(store) : TurnSoundsOn(store));
-    case CommandKind::Scheme:
+    default:
         return ChooseSchemeNamed(store, command.name);
+    }
+}
+
+} // namespace
+
+CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, ULONGLONG nowUtc)
+{
+    switch (command.kind) {
+    case CommandKind::Off:
+    case CommandKind::On:
+    case CommandKind::Toggle:
+    case CommandKind::Scheme: {
+        CommandResult result = ExecuteByHand(command, store, nowUtc);
+        // Even when it changed nothing; a scheme that was not found was no choice.
+        if (result.exitCode != kExitNoSuchScheme)
+            result.byHand = store.IsSoundOn();
+        return result;
+    }
     case CommandKind::Status:
         return CommandResult{kExitDone, StatusText(store, nowUtc), L""};
     case CommandKind::List:
@@ -165,6 +196,10 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
                              L""};
     }
     case CommandKind::Exit:
+        break;
+    default:
+        if (IsQuietCommand(command.kind))
+            return ExecuteQuietCommand(command, store, FindRunningInstance() != nullptr);
         break;
     }
     return CommandResult();

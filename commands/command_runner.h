@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ struct CommandResult {
     // For `off --for`: the end of the timed off was stored, and only a running
     // tray program turns sounds on when it comes.
     bool timedOffStored = false;
+    // A rule was switched on, which only a running tray program follows.
+    bool rulesNeedTray = false;
+    // A choice by hand was made, leaving sounds on (true) or off: the quiet
+    // rules are told, in the process that follows them.
+    std::optional<bool> byHand;
+    // For a command that proves malformed only when carried out: its usage
+    // lines, printed as they are.
+    std::wstring usage;
 };
 
 // Makes the result a failure (exit code 1) and adds one line for standard

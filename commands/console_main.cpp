@@ -38,13 +38,14 @@ void Write(DWORD stream, const std::wstring& text)
 int wmain(int argc, wchar_t** argv)
 {
     const std::vector<std::wstring> words(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const std::optional<Command> command = ParseCommand(words);
-    if (!command) {
-        Write(STD_ERROR_HANDLE, UsageText());
+    const ParsedCommand parsed = ParseCommandLine(words);
+    if (parsed.status != ParseStatus::Command) {
+        Write(STD_ERROR_HANDLE, parsed.status == ParseStatus::Malformed ? UsageTextFor(words) : UsageText());
         return kExitUsage;
     }
-    const CommandResult result = RunCommand(*command);
+    const CommandResult result = RunCommand(parsed.command);
     Write(STD_OUTPUT_HANDLE, result.output);
+    Write(STD_ERROR_HANDLE, result.usage);
     if (!result.error.empty())
         Write(STD_ERROR_HANDLE, FormatText(IDS_ERROR_LINE, {result.error}));
     return result.exitCode;
