@@ -306,7 +306,7 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
     ASSERT_NE(menu, nullptr);
 
     // "Change Scheme", then into the submenu, which opens on its first scheme.
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});
     for (DWORD i = 0; i < silentIndex; ++i)
         PressKeys(menu, {VK_DOWN});
     PressKeys(menu, {VK_RETURN});
@@ -334,14 +334,14 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
     HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return runValue().has_value(); }, 3000));
     EXPECT_EQ(runValue(), L"\"" + ProgramPath() + L"\" /l");
 
     WaitUntil(MenuClosed, 2000);
     menu = OpenMenu(window, WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return !runValue().has_value(); }, 3000));
 }
 
@@ -351,7 +351,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
 
     const HWND dialog = WaitForWindow(L"#32770", 3000);
     ASSERT_NE(dialog, nullptr);
@@ -372,7 +372,7 @@ TEST_F(TrayProgram, ExitEndsWithZeroAndRemovesTheIcon)
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(program.WaitForExit(5000), 0u);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
 }
