@@ -58,20 +58,14 @@ QuietInputs QuietRunner::Inputs() const
 
 QuietOutcome QuietRunner::Tick(const SchemeStore& store, bool soundOn, bool guardPutSchemeBack, bool timedOffRunning)
 {
-    if (watching_) {
-        switch (settingsWatch_.Poll()) {
-        case KeyWatch::Change::Recreated:
-            keeper_.KeyRecreated();
-            break;
-        case KeyWatch::Change::Changed:
-            keeper_.SettingsChanged();
-            break;
-        case KeyWatch::Change::None:
-            break;
-        }
-    }
-    // The one question a tick asks the system, and only while it matters.
-    if (keeper_.Settings().switchedOn.Has(QuietRule::Presenting)) {
+    const KeyWatch::Change change = watching_ ? settingsWatch_.Poll() : KeyWatch::Change::None;
+    if (change == KeyWatch::Change::Recreated)
+        keeper_.KeyRecreated();
+    else if (change == KeyWatch::Change::Changed)
+        keeper_.SettingsChanged();
+    // The one question a tick asks the system, and only while it matters: the
+    // rule may have just been switched on.
+    if (change != KeyWatch::Change::None || keeper_.Settings().switchedOn.Has(QuietRule::Presenting)) {
         const std::optional<int> state = calls_.notificationState();
         presenting_ = state && IsPresentingState(*state);
     }
