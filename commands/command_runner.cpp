@@ -21,34 +21,21 @@ namespace {
 [[nodiscard]] CommandResult Result(const SoundChange& change)
 {
     CommandResult result;
-    if (change.result == SoundChange::Result::NotSaved || change.result == SoundChange::Result::PartlyDone) {
+    if (change.result == SoundChange::Result::NotSaved || change.result == SoundChange::Result::PartlyDone ||
+        change.settingsError != ERROR_SUCCESS) {
         result.exitCode = kExitFailed;
         result.error = FailureLine(change);
     }
     return result;
 }
 
-void AddSettingsFailure(CommandResult& result, LONG error)
-{
-    if (error != ERROR_SUCCESS)
-        AddFailure(result, OneLine(SettingsFailureMessage(error)));
-}
-
 CommandResult TurnOff(const SchemeStore& store, const Command& command, ULONGLONG nowUtc)
 {
     if (!command.forSeconds)
         return Result(TurnSoundsOff(store));
-    // Stored first: a timed off whose end cannot be stored changes no sound.
-    CommandResult result;
-    AddSettingsFailure(result, StoreTimedOff(nowUtc + *command.forSeconds * kFileTimeTicksPerSecond));
-    if (result.exitCode != kExitDone)
-        return result;
-    result = Result(Mute(store));
-    // Sounds that end up off, even with some slots left as they were, come
-    // back on when it ends; sounds that stayed on need no timed off.
-    result.timedOffStored = !store.IsSoundOn();
-    if (!result.timedOffStored)
-        AddSettingsFailure(result, DeleteTimedOff());
+    const SoundChange change = TurnSoundsOffFor(store, *command.forSeconds, nowUtc);
+    CommandResult result = Result(change);
+    result.timedOffStored = ReadTimedOff(nowUtc).state == TimedOff::State::Running;
     return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include "dialogs/dialog_placement.h"
 #include "dialogs/failure_box.h"
+#include "dialogs/quiet_hours_dialog.h"
 #include "dialogs/rename_dialog.h"
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"
@@ -138,6 +139,10 @@ void OnSet(HWND dialog)
         Refill(dialog, store);
         return;
     }
+    // A choice by hand: the tray that owns the dialog lets its quiet rules
+    // and its timed off follow.
+    if (const HWND owner = GetWindow(dialog, GW_OWNER))
+        SendMessageW(owner, kChoiceByHandMessage, 0, 0);
     const std::wstring failure = FailureMessage(change);
     Refill(dialog, store);
     ShowFailure(dialog, failure);
@@ -175,6 +180,9 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD notification, HWND control)
         break;
     case IDC_SET:
         OnSet(dialog);
+        break;
+    case IDC_QUIET_HOURS:
+        RunQuietHoursDialog(dialog);
         break;
     case IDC_KEEP_DEFAULT:
         if (notification == BN_CLICKED)

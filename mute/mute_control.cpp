@@ -109,7 +109,7 @@ SoundChange ChangeScheme(const SchemeStore& store, const std::wstring& schemeKey
     return ApplyAndRecord(store, slots, schemeKey, std::move(change));
 }
 
-void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
+bool SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
 {
     // The usual path: two short reads and no write.
     const std::wstring currentScheme = store.ReadCurrentScheme();
@@ -117,20 +117,21 @@ void SchemeGuard::GuardDefaultScheme(const SchemeStore& store)
     if (!defaultScheme) {
         // A tick shows nothing: a write that failed is tried at the next one.
         static_cast<void>(settings.WriteDefaultScheme(currentScheme));
-        return;
+        return false;
     }
     if (heldAfterFailure_ && *heldAfterFailure_ != currentScheme)
         heldAfterFailure_.reset();
     if (NamesEqual(currentScheme, *defaultScheme) || heldAfterFailure_ || settings.ReadKeepDefault() == 0)
-        return;
+        return false;
 
     // Sounds saved under no scheme would be applied as silence.
     if (IsUnsavedScheme(*defaultScheme))
-        return;
+        return false;
     // A failure is not shown from a timer tick, and the tick does not try again
     // twice a second while the current scheme stays the same. A scheme that is
     // gone changes nothing and is looked for again at the next tick.
     const SoundChange change = ChangeScheme(store, *defaultScheme);
     if (change.result != SoundChange::Result::Done && change.result != SoundChange::Result::SchemeGone)
         heldAfterFailure_ = currentScheme;
+    return change.result == SoundChange::Result::Done || change.result == SoundChange::Result::PartlyDone;
 }

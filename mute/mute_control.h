@@ -57,7 +57,8 @@ struct [[nodiscard]] SoundChange {
 // scheme current. Runs twice a second: its usual path is two short reads.
 class SchemeGuard {
 public:
-    void GuardDefaultScheme(const SchemeStore& store);
+    // True when it put the scheme back, if only for some slots.
+    bool GuardDefaultScheme(const SchemeStore& store);
 
 private:
     // The current scheme, as read, at which saving its sounds failed: left

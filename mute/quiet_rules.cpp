@@ -162,11 +162,13 @@ void QuietKeeper::Store(RuleSet offBy, RuleSet overridden, std::optional<WallTim
         hoursEnd.reset();
     LONG status = ERROR_SUCCESS;
     if (offBy != settings_.offBy) {
+        outcome.changed = true;
         status = WriteOffBy(offBy);
         if (status == ERROR_SUCCESS)
             settings_.offBy = offBy;
     }
     if (overridden != settings_.overridden || hoursEnd != settings_.hoursOverrideEnd) {
+        outcome.changed = true;
         const LONG written = WriteOverridden(overridden, hoursEnd);
         if (written == ERROR_SUCCESS) {
             settings_.overridden = overridden;
@@ -175,7 +177,6 @@ void QuietKeeper::Store(RuleSet offBy, RuleSet overridden, std::optional<WallTim
             status = written;
         }
     }
-    outcome.changed = true;
     if (status != ERROR_SUCCESS)
         Report(SettingsFailureMessage(status), outcome);
 }
@@ -188,7 +189,6 @@ void QuietKeeper::ReadSettings(QuietOutcome& outcome)
     periods_ = settings_.Periods();
     settingsRead_ = true;
     everRead_ = true;
-    outcome.changed = true;
     if (first)
         return;
 
@@ -334,6 +334,15 @@ void QuietKeeper::TurnOn(const SchemeStore& store, const QuietInputs& inputs, Qu
         Report(RuleFailure(IDS_QUIET_ON_FAILED, change), outcome);
         return;
     }
+}
+
+void QuietKeeper::KeyRecreated()
+{
+    // Should the write fail, sounds stay off until they are turned on by hand:
+    // nothing is lost.
+    if (!settings_.offBy.Empty())
+        static_cast<void>(WriteOffBy(settings_.offBy));
+    settingsRead_ = false;
 }
 
 LONG QuietKeeper::ChoiceByHand(bool soundsOn, const QuietInputs& inputs)

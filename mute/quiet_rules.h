@@ -74,6 +74,9 @@ class QuietKeeper {
 public:
     // Reads the settings on the first tick and whenever told they changed.
     void SettingsChanged() { settingsRead_ = false; }
+    // The settings key was deleted and made again, empty: the rules that kept
+    // sounds off are written back, since sounds are still off for them.
+    void KeyRecreated();
 
     // One tick; the guard has run before it.
     QuietOutcome Tick(const SchemeStore& store, const QuietInputs& inputs);
@@ -89,6 +92,7 @@ public:
     // The holding rules that keep sounds off now, for the tip and `status`.
     RuleSet KeepingSoundsOff(const QuietInputs& inputs) const;
     const QuietSettings& Settings() const { return settings_; }
+    const std::vector<QuietPeriod>& Periods() const { return periods_; }
 
 private:
     // The rules known to hold now; the presenting rule only once decided.

@@ -107,6 +107,25 @@ SoundChange ChooseScheme(const SchemeStore& store, const std::wstring& schemeKey
     return EndingTheTimedOff(ChangeScheme(store, schemeKey));
 }
 
+SoundChange TurnSoundsOffFor(const SchemeStore& store, ULONGLONG seconds, ULONGLONG nowUtc)
+{
+    const LONG stored = StoreTimedOff(nowUtc + seconds * kFileTimeTicksPerSecond);
+    if (stored != ERROR_SUCCESS) {
+        SoundChange change{SoundChange::Result::NotSaved};
+        change.settingsError = stored;
+        return change;
+    }
+    SoundChange change = Mute(store);
+    // Sounds that end up off, even with some slots left as they were, come
+    // back on when it ends; sounds that stayed on need no timed off.
+    if (store.IsSoundOn()) {
+        const LONG deleted = DeleteTimedOff();
+        if (deleted != ERROR_SUCCESS && change.settingsError == ERROR_SUCCESS)
+            change.settingsError = deleted;
+    }
+    return change;
+}
+
 std::wstring TipText(bool soundOn, const TimedOff& timedOff, ULONGLONG nowUtc)
 {
     if (soundOn)

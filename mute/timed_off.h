@@ -64,6 +64,13 @@ std::optional<UINT> NextTimedOffCheckMs(const TimedOff& timedOff, ULONGLONG nowU
 [[nodiscard]] SoundChange TurnSoundsOn(const SchemeStore& store);
 [[nodiscard]] SoundChange ChooseScheme(const SchemeStore& store, const std::wstring& schemeKey);
 
+// Turning sounds off by hand for a while (`off --for`, the menu's "Turn Sounds
+// Off for a While"): the end is stored first, so that an end that cannot be
+// stored changes no sound (NotSaved, with the settings failure); then Mute.
+// While sounds are off already it only sets or replaces the end. When sounds
+// stayed on, the end is taken back.
+[[nodiscard]] SoundChange TurnSoundsOffFor(const SchemeStore& store, ULONGLONG seconds, ULONGLONG nowUtc);
+
 // The tray icon's tip at `nowUtc`: "Sound is On", "Sound is Off", "Sound is
 // Off until HH:MM" (with " tomorrow" when it ends on a later local day), or,
 // for a due timed off whose end could not turn sounds on, "Sound is Off

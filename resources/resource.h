@@ -19,6 +19,7 @@
 #define IDC_RENAME 1006
 #define IDC_SET 1007
 #define IDC_KEEP_DEFAULT 1009
+#define IDC_QUIET_HOURS 1010
 
 // Rename dialog controls.
 #define IDC_NEW_NAME 1008
@@ -39,6 +40,14 @@
 #define IDM_EXIT 32771
 #define IDM_LAUNCH_ON_STARTUP 32772
 #define IDM_OPTIONS 32773
+#define IDM_OFF_15_MINUTES 32774
+#define IDM_OFF_1_HOUR 32775
+#define IDM_OFF_2_HOURS 32776
+#define IDM_OFF_8_HOURS 32777
+#define IDM_QUIET_HOURS 32778
+#define IDM_QUIET_LOCKED 32779
+#define IDM_QUIET_PRESENTING 32780
+#define IDM_QUIET_HOURS_DIALOG 32781
 
 // Texts of the string table (strings.rc), loaded with LoadText.
 #define IDS_PROGRAM_NAME 2000
@@ -158,6 +167,16 @@
 #define IDS_USAGE_QUIET_REMOVE 2744
 #define IDS_USAGE_QUIET_CLEAR 2745
 #define IDS_RULES_NOT_STARTED 2746
+#define IDS_MENU_OFF_FOR_A_WHILE 2750
+#define IDS_MENU_OFF_15_MINUTES 2751
+#define IDS_MENU_OFF_1_HOUR 2752
+#define IDS_MENU_OFF_2_HOURS 2753
+#define IDS_MENU_OFF_8_HOURS 2754
+#define IDS_MENU_QUIET_AUTOMATICALLY 2755
+#define IDS_MENU_QUIET_HOURS 2756
+#define IDS_MENU_QUIET_LOCKED 2757
+#define IDS_MENU_QUIET_PRESENTING 2758
+#define IDS_MENU_QUIET_HOURS_DIALOG 2759
 
 #ifndef RC_INVOKED
 #include <windows.h>
@@ -173,4 +192,8 @@ inline constexpr UINT kTrayCallbackMessage = WM_APP;
 // Posted by a second start to the running instance, which then says that it
 // is running already.
 inline constexpr UINT kShowRunningMessage = WM_APP + 1;
+
+// Sent by a dialog of the program to its owner, the main window, after a
+// choice by hand (Options' Set): the quiet rules and the timed off follow it.
+inline constexpr UINT kChoiceByHandMessage = WM_APP + 2;
 #endif

@@ -73,6 +73,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case kIconRetryTimerId:
             controller->RetryIcon();
             break;
+        case kSessionRetryTimerId:
+            controller->quiet.RetryRegistration();
+            break;
         default:
             controller->RefreshTrayIcon();
             break;
@@ -82,6 +85,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return controller->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case kShowRunningMessage:
         controller->ShowRunningBalloon();
+        return 0;
+    case kChoiceByHandMessage:
+        controller->AfterChoiceByHand();
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+        controller->quiet.OnSessionChange(wParam, lParam);
         return 0;
     case WM_COMMAND:
         return controller->OnCommand(LOWORD(wParam), HIWORD(wParam), lParam);
@@ -123,7 +132,8 @@ bool RegisterMainWindowClass(HINSTANCE instance)
 
 HWND CreateMainWindow(HINSTANCE instance, const ShellCalls* shell)
 {
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    // The Quiet Hours dialog's time pickers are of the date classes.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
 
     if (!RegisterMainWindowClass(instance))

@@ -4,18 +4,24 @@
 
 #include "commands/command_runner.h"
 #include "commands/running_instance.h"
+#include "mute/change_message.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
 #include "win32/text.h"
 
 TrayController::TrayController(HWND mainWindow, const ShellCalls& shellCalls)
-    : window(mainWindow), instance(GetModuleHandleW(nullptr)), shell(shellCalls), icon(mainWindow, instance, shell)
+    : window(mainWindow), instance(GetModuleHandleW(nullptr)), shell(shellCalls), icon(mainWindow, instance, shell),
+      quiet(mainWindow, shell)
 {
 }
 
 void TrayController::SetSoundState(bool soundOn)
 {
-    icon.SetState(soundOn, TipText(soundOn, timedOff, UtcNow()));
+    // A timed off first, then the rule that keeps sounds off, then the state.
+    std::optional<std::wstring> ruleTip;
+    if (!soundOn && timedOff.state == TimedOff::State::None)
+        ruleTip = quiet.Tip();
+    icon.SetState(soundOn, ruleTip ? *ruleTip : TipText(soundOn, timedOff, UtcNow()));
 }
 
 void TrayController::AddTrayIcon()
@@ -27,7 +33,9 @@ void TrayController::AddTrayIcon()
     for (const UINT message : {TaskbarCreatedMessage(), kShowRunningMessage})
         shell.changeMessageFilter(window, message, MSGFLT_ALLOW, nullptr);
     SetTimer(window, kRefreshTimerId, kRefreshIntervalMs, nullptr);
-    // A start neither mutes nor unmutes, unless a timed "off" has come due.
+    quiet.Start();
+    // A start neither mutes nor unmutes, unless a timed "off" has come due;
+    // the rules act from the first tick on.
     // The icon is added afterwards, with the state that follows.
     SyncOffTimer();
     SetSoundState(store.IsSoundOn());
@@ -78,9 +86,17 @@ void TrayController::RefreshTrayIcon()
         SyncOffTimer();
     // The state is read before the guard acts: when the guard puts the scheme
     // back, the icon follows on the next tick.
-    SetSoundState(store.IsSoundOn());
-    guard.GuardDefaultScheme(store);
+    const bool soundOn = store.IsSoundOn();
+    SetSoundState(soundOn);
+    const bool putBack = guard.GuardDefaultScheme(store);
+    // The rules go by the state after the guard; it is read again only when
+    // the guard changed it.
+    const QuietOutcome outcome =
+        quiet.Tick(store, putBack ? store.IsSoundOn() : soundOn, putBack, timedOff.state == TimedOff::State::Running);
+    if (outcome.changed)
+        SetSoundState(store.IsSoundOn());
     UpdateIcon();
+    ShowRuleFailure(outcome.failure);
 }
 
 void TrayController::UpdateIcon()
@@ -96,7 +112,13 @@ void TrayController::SyncOffTimer()
     // program was not running. No box comes from a timer: a failure shows in
     // the tip, and the timer tries again.
     const ULONGLONG now = UtcNow();
-    timedOff = EndTimedOffIfDue(store, now);
+    // Come due while rules that are not overridden hold: they keep sounds
+    // off from here, and bring them back when they end.
+    if (ReadTimedOff(now).state == TimedOff::State::Due && quiet.TakeOverTimedOff() &&
+        DeleteTimedOff() == ERROR_SUCCESS)
+        timedOff = TimedOff();
+    else
+        timedOff = EndTimedOffIfDue(store, now);
     if (const std::optional<UINT> waitMs = NextTimedOffCheckMs(timedOff, now))
         SetTimer(window, kOffTimerId, *waitMs, nullptr);
     else
@@ -115,6 +137,13 @@ LRESULT TrayController::OnCopyData(const COPYDATASTRUCT* data)
         }
         const CommandResult result = ExecuteCommand(command, store, UtcNow());
         SyncOffTimer();
+        // A failure of the rules' own bookkeeping does not fail the command,
+        // which was carried out: it shows like any failure of the rules.
+        if (result.byHand) {
+            const LONG recorded = quiet.ChoiceByHand(*result.byHand);
+            if (recorded != ERROR_SUCCESS)
+                ShowRuleFailure(SettingsFailureMessage(recorded));
+        }
         return result;
     });
 }
@@ -129,11 +158,26 @@ void TrayController::ShowRunningBalloon()
         StartIconRetry();
 }
 
+void TrayController::AfterChoiceByHand()
+{
+    SyncOffTimer();
+    const LONG recorded = quiet.ChoiceByHand(store.IsSoundOn());
+    if (recorded != ERROR_SUCCESS)
+        ShowRuleFailure(SettingsFailureMessage(recorded));
+}
+
+void TrayController::ShowRuleFailure(const std::wstring& failure)
+{
+    if (!failure.empty() && icon.IsShown() && !icon.ShowBalloon(LoadText(IDS_PROGRAM_NAME), failure))
+        StartIconRetry();
+}
+
 void TrayController::RemoveTrayIcon()
 {
     KillTimer(window, kRefreshTimerId);
     KillTimer(window, kOffTimerId);
     StopIconRetry();
+    KillTimer(window, kSessionRetryTimerId);
     icon.Remove();
     PostQuitMessage(0);
 }

@@ -6,6 +6,7 @@
 #include "mute/mute_control.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
+#include "shell/quiet_runner.h"
 #include "shell/tray_icon.h"
 
 constexpr UINT_PTR kRefreshTimerId = 1;
@@ -49,6 +50,9 @@ public:
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     // A balloon from the icon saying that the program runs already.
     void ShowRunningBalloon();
+    // A choice by hand made in a dialog of this program (Options' Set): the
+    // quiet rules and the timed off follow it.
+    void AfterChoiceByHand();
     // Stops the timers, removes the icon and ends the message loop.
     void RemoveTrayIcon();
 
@@ -73,12 +77,17 @@ public:
     SchemeListing menuSchemes;
     // The timed "off" as the last sync left it, which the tip shows.
     TimedOff timedOff;
+    // The rules that turn sounds off and on by themselves.
+    QuietRunner quiet;
 
 private:
     // Adds the icon; while the shell refuses, the retry timer tries again.
     void ShowIcon();
     // Sends the state to the icon.
     void UpdateIcon();
+    // Shows a failure of the rules, which come from a timer and so never
+    // show a box.
+    void ShowRuleFailure(const std::wstring& failure);
     void StartIconRetry();
     void StopIconRetry();
 

@@ -3,17 +3,28 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <wtsapi32.h>
+
+#include <optional>
 #include <string>
 
+#include "win32/session.h"
 #include "win32/unique_handle.h"
 
-// The two calls through which the tray program deals with the shell: its icon,
-// and the message filter that lets the shell's messages reach a program that
-// runs elevated. Tests put recording stand-ins in their place: Wine has no
-// integrity levels, and its notification area never refuses an icon.
+// The calls through which the tray program deals with the shell and the
+// session: its icon, the message filter that lets the shell's messages reach
+// a program that runs elevated, and what the quiet rules ask of the session.
+// Tests put stand-ins in their place: Wine has no integrity levels, its
+// notification area never refuses an icon, it never reports a lock (nor sends
+// WM_WTSSESSION_CHANGE by itself), and it always answers "accepts
+// notifications".
 struct ShellCalls {
     decltype(&Shell_NotifyIconW) notifyIcon = &Shell_NotifyIconW;
     decltype(&ChangeWindowMessageFilterEx) changeMessageFilter = &ChangeWindowMessageFilterEx;
+    std::optional<bool> (*sessionLocked)() = &QuerySessionLocked;
+    std::optional<int> (*notificationState)() = &QueryNotificationState;
+    BOOL(WINAPI* registerSession)(HWND, DWORD) = &WTSRegisterSessionNotification;
+    BOOL(WINAPI* unregisterSession)(HWND) = &WTSUnRegisterSessionNotification;
 };
 
 // The message the shell broadcasts when the notification area is created anew

@@ -2,12 +2,14 @@
 
 #include "dialogs/failure_box.h"
 #include "dialogs/options_dialog.h"
+#include "dialogs/quiet_hours_dialog.h"
 #include "menuskin/menu_skin.h"
 #include "mute/change_message.h"
 #include "mute/startup_entry.h"
 #include "resources/resource.h"
 #include "shell/scheme_menu.h"
 #include "shell/tray_controller.h"
+#include "win32/clock.h"
 #include "win32/text.h"
 
 namespace {
@@ -26,11 +28,31 @@ bool StartsAtLogon(const TrayMenuFacts& facts)
     return facts.startsAtLogon;
 }
 
+bool HasQuietPeriods(const TrayMenuFacts& facts)
+{
+    return facts.hasQuietPeriods;
+}
+bool QuietHoursOn(const TrayMenuFacts& facts)
+{
+    return facts.quietOn.Has(QuietRule::Hours);
+}
+bool QuietWhenLocked(const TrayMenuFacts& facts)
+{
+    return facts.quietOn.Has(QuietRule::Locked);
+}
+bool QuietWhenPresenting(const TrayMenuFacts& facts)
+{
+    return facts.quietOn.Has(QuietRule::Presenting);
+}
+
 void FillSchemes(HMENU submenu, const TrayMenuFacts& facts)
 {
     if (facts.schemes)
         FillSchemeMenu(submenu, *facts.schemes);
 }
+
+void FillTimedOff(HMENU submenu, const TrayMenuFacts& facts);
+void FillQuiet(HMENU submenu, const TrayMenuFacts& facts);
 
 using Kind = TrayMenuRowKind;
 
@@ -38,12 +60,33 @@ using Kind = TrayMenuRowKind;
 constexpr TrayMenuRow kTrayMenu[] = {
     {Kind::Command, IDS_MENU_SOUNDS_ON, IDM_SOUNDS_ON, SoundIsOff, nullptr, nullptr},
     {Kind::Command, IDS_MENU_SOUNDS_OFF, IDM_SOUNDS_OFF, SoundIsOn, nullptr, nullptr},
+    {Kind::Submenu, IDS_MENU_OFF_FOR_A_WHILE, 0, nullptr, nullptr, FillTimedOff},
     {Kind::Submenu, IDS_MENU_CHANGE_SCHEME, 0, nullptr, nullptr, FillSchemes},
+    {Kind::Submenu, IDS_MENU_QUIET_AUTOMATICALLY, 0, nullptr, nullptr, FillQuiet},
     {Kind::Separator, 0, 0, nullptr, nullptr, nullptr},
     {Kind::Command, IDS_MENU_LAUNCH_ON_STARTUP, IDM_LAUNCH_ON_STARTUP, nullptr, StartsAtLogon, nullptr},
     {Kind::Command, IDS_MENU_OPTIONS, IDM_OPTIONS, nullptr, nullptr, nullptr},
     {Kind::Separator, 0, 0, nullptr, nullptr, nullptr},
     {Kind::Command, IDS_MENU_EXIT, IDM_EXIT, nullptr, nullptr, nullptr},
+};
+
+// "Turn Sounds Off for a While": each is `off --for` that long. While
+// sounds are off, it sets or replaces the end.
+constexpr TrayMenuRow kTimedOffMenu[] = {
+    {Kind::Command, IDS_MENU_OFF_15_MINUTES, IDM_OFF_15_MINUTES, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_OFF_1_HOUR, IDM_OFF_1_HOUR, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_OFF_2_HOURS, IDM_OFF_2_HOURS, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_OFF_8_HOURS, IDM_OFF_8_HOURS, nullptr, nullptr, nullptr},
+};
+
+// "Quiet Automatically": the rules' switches, checked as the registry holds
+// them, and the Quiet Hours dialog.
+constexpr TrayMenuRow kQuietMenu[] = {
+    {Kind::Command, IDS_MENU_QUIET_HOURS, IDM_QUIET_HOURS, HasQuietPeriods, QuietHoursOn, nullptr},
+    {Kind::Command, IDS_MENU_QUIET_LOCKED, IDM_QUIET_LOCKED, nullptr, QuietWhenLocked, nullptr},
+    {Kind::Command, IDS_MENU_QUIET_PRESENTING, IDM_QUIET_PRESENTING, nullptr, QuietWhenPresenting, nullptr},
+    {Kind::Separator, 0, 0, nullptr, nullptr, nullptr},
+    {Kind::Command, IDS_MENU_QUIET_HOURS_DIALOG, IDM_QUIET_HOURS_DIALOG, nullptr, nullptr, nullptr},
 };
 
 void AppendRow(HMENU menu, const TrayMenuRow& row, const TrayMenuFacts& facts)
@@ -77,6 +120,46 @@ void AppendRow(HMENU menu, const TrayMenuRow& row, const TrayMenuFacts& facts)
         submenu.release();
 }
 
+template <std::size_t Count>
+void AppendRows(HMENU menu, const TrayMenuRow (&rows)[Count], const TrayMenuFacts& facts)
+{
+    for (const TrayMenuRow& row : rows)
+        AppendRow(menu, row, facts);
+}
+
+void FillTimedOff(HMENU submenu, const TrayMenuFacts& facts)
+{
+    AppendRows(submenu, kTimedOffMenu, facts);
+}
+
+void FillQuiet(HMENU submenu, const TrayMenuFacts& facts)
+{
+    AppendRows(submenu, kQuietMenu, facts);
+}
+
+// How long each row of "Turn Sounds Off for a While" turns sounds off.
+struct TimedOffRow {
+    UINT commandId;
+    ULONGLONG seconds;
+};
+constexpr TimedOffRow kTimedOffSeconds[] = {
+    {IDM_OFF_15_MINUTES, 15 * 60},
+    {IDM_OFF_1_HOUR, 60 * 60},
+    {IDM_OFF_2_HOURS, 2 * 60 * 60},
+    {IDM_OFF_8_HOURS, 8 * 60 * 60},
+};
+
+// The rule each check row of "Quiet Automatically" switches.
+struct QuietRow {
+    UINT commandId;
+    QuietRule rule;
+};
+constexpr QuietRow kQuietRows[] = {
+    {IDM_QUIET_HOURS, QuietRule::Hours},
+    {IDM_QUIET_LOCKED, QuietRule::Locked},
+    {IDM_QUIET_PRESENTING, QuietRule::Presenting},
+};
+
 } // namespace
 
 UniqueMenu BuildTrayMenu(const TrayMenuFacts& facts)
@@ -84,8 +167,7 @@ UniqueMenu BuildTrayMenu(const TrayMenuFacts& facts)
     UniqueMenu menu(CreatePopupMenu());
     if (!menu)
         return menu;
-    for (const TrayMenuRow& row : kTrayMenu)
-        AppendRow(menu.get(), row, facts);
+    AppendRows(menu.get(), kTrayMenu, facts);
     return menu;
 }
 
@@ -96,7 +178,9 @@ void TrayController::ShowMenu()
     GetCursorPos(&cursor);
 
     menuSchemes = store.ListSchemes();
-    const TrayMenuFacts facts{store.IsSoundOn(), ReadStartupState() == StartupState::On, &menuSchemes};
+    const QuietSettings quietSettings = ReadQuietSettings();
+    const TrayMenuFacts facts{store.IsSoundOn(), ReadStartupState() == StartupState::On, &menuSchemes,
+                              quietSettings.switchedOn, !quietSettings.Periods().empty()};
     const UniqueMenu menu = BuildTrayMenu(facts);
     if (!menu)
         return;
@@ -135,11 +219,14 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
     switch (commandId) {
     case IDM_SOUNDS_ON:
         failure = FailureMessage(TurnSoundsOn(store));
-        SyncOffTimer();
+        AfterChoiceByHand();
         break;
     case IDM_SOUNDS_OFF:
         failure = FailureMessage(TurnSoundsOff(store));
-        SyncOffTimer();
+        AfterChoiceByHand();
+        break;
+    case IDM_QUIET_HOURS_DIALOG:
+        RunQuietHoursDialog(owner);
         break;
     case IDM_EXIT:
         DestroyWindow(owner);
@@ -156,8 +243,25 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
         // not applied, and not worth a box: the menu no longer shows it.
         if (const SchemeEntry* scheme = SchemeForCommand(menuSchemes, commandId)) {
             const SoundChange change = ChooseScheme(store, scheme->key);
-            if (change.result != SoundChange::Result::SchemeGone)
+            if (change.result != SoundChange::Result::SchemeGone) {
                 failure = FailureMessage(change);
+                AfterChoiceByHand();
+            }
+        }
+        for (const TimedOffRow& row : kTimedOffSeconds) {
+            if (row.commandId == commandId) {
+                failure = FailureMessage(TurnSoundsOffFor(store, row.seconds, UtcNow()));
+                AfterChoiceByHand();
+            }
+        }
+        for (const QuietRow& row : kQuietRows) {
+            if (row.commandId != commandId)
+                continue;
+            // The rules follow the settings key at the next tick.
+            const bool on = ReadQuietSettings().switchedOn.Has(row.rule);
+            const LONG written = WriteRuleSwitch(row.rule, !on);
+            if (written != ERROR_SUCCESS)
+                failure = SettingsFailureMessage(written);
         }
         break;
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/scheme_store.h"
+#include "mute/quiet_settings.h"
 #include "win32/unique_handle.h"
 
 // What the tray menu's rows show, read once when the menu opens.
@@ -12,6 +13,10 @@ struct TrayMenuFacts {
     bool startsAtLogon = false;
     // The listing "Change Scheme" is filled from; it must outlive the menu.
     const SchemeListing* schemes = nullptr;
+    // The quiet rules that are switched on, and whether quiet hours have a
+    // period at all.
+    RuleSet quietOn;
+    bool hasQuietPeriods = false;
 };
 
 enum class TrayMenuRowKind { Command, Submenu, Separator };

@@ -33,14 +33,14 @@ struct ExpectedDialog {
     std::vector<ExpectedControl> controls;
 };
 
-TEST(DialogTemplates, EveryFieldOfBothTemplates)
+TEST(DialogTemplates, EveryFieldOfTheOptionsAndRenameTemplates)
 {
     const WORD button = 0x80, edit = 0x81, label = 0x82, listBox = 0x83;
     const ExpectedDialog dialogs[] = {
         {IDD_OPTIONS,
          L"Hushlark Options",
          L"Tahoma",
-         {1, 0xFFFF, 0, 0, 0x80C800C0, 7, 0, 0, 208, 183, 8, 400, 0, 0},
+         {1, 0xFFFF, 0, 0, 0x80C800C0, 8, 0, 0, 208, 183, 8, 400, 0, 0},
          {
              {button, L"&Close", {0, 0, 0x50010001, 151, 162, 50, 14, IDOK, 0}},
              {listBox, L"", {0, 0x200, 0x50A101C3, 14, 17, 180, 81, IDC_SCHEME_LIST, 0}},
@@ -51,6 +51,7 @@ TEST(DialogTemplates, EveryFieldOfBothTemplates)
              {button,
               L"Make sure the default scheme does not change.",
               {0, 0, 0x50010003, 7, 132, 194, 10, IDC_KEEP_DEFAULT, 0}},
+             {button, L"&Quiet Hours\u2026", {0, 0, 0x50010000, 7, 162, 60, 14, IDC_QUIET_HOURS, 0}},
          }},
         {IDD_RENAME,
          L"Dialog",

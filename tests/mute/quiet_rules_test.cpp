@@ -24,18 +24,6 @@ WallTime Monday(int hour, int minute = 0, int days = 0)
     return WallTimeOf(local) + static_cast<WallTime>(days) * kMinutesPerDay;
 }
 
-std::vector<std::uint8_t> ListBytes(const std::vector<std::wstring>& strings)
-{
-    std::vector<std::uint8_t> bytes;
-    for (const std::wstring& text : strings) {
-        const std::vector<std::uint8_t> one = TextBytes(text);
-        bytes.insert(bytes.end(), one.begin(), one.end());
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
-
 // The rules with a made-up world: the clock, the lock and the presenting
 // answer are set by each test; sounds and settings are the real registry's.
 class QuietRulesTest : public RegistrySandbox {

@@ -8,18 +8,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> ListBytes(const std::vector<std::wstring>& strings)
-{
-    std::vector<std::uint8_t> bytes;
-    for (const std::wstring& text : strings) {
-        const std::vector<std::uint8_t> one = TextBytes(text);
-        bytes.insert(bytes.end(), one.begin(), one.end());
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
-
 using QuietSettingsTest = RegistrySandbox;
 
 TEST_F(QuietSettingsTest, UntrustedValuesReadAsMissingAndNeverAsOn)

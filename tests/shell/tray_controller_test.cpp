@@ -462,3 +462,132 @@ TEST_F(MainWindowTest, AnOverdueTimedOffEndsWhenSoundsAreTurnedOffByHand)
 }
 
 } // namespace
+
+// What the quiet rules ask of the session, as the tests play it: Wine never
+// reports a lock or a presentation by itself.
+struct SessionStandIn {
+    int registrations = 0;
+    int refusedRegistrations = 0;
+    int notificationQuestions = 0;
+    int notificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+};
+
+SessionStandIn& Session()
+{
+    static SessionStandIn session;
+    return session;
+}
+
+BOOL WINAPI RegisterSessionStandIn(HWND, DWORD)
+{
+    ++Session().registrations;
+    if (Session().refusedRegistrations > 0) {
+        --Session().refusedRegistrations;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI UnregisterSessionStandIn(HWND)
+{
+    return TRUE;
+}
+
+std::optional<int> NotificationStateStandIn()
+{
+    ++Session().notificationQuestions;
+    return Session().notificationState;
+}
+
+std::optional<bool> UnlockedStandIn()
+{
+    return false;
+}
+
+const ShellCalls kSessionStandIn{&RecordNotifyIcon,         &RecordMessageFilter,    &UnlockedStandIn,
+                                 &NotificationStateStandIn, &RegisterSessionStandIn, &UnregisterSessionStandIn};
+
+TEST_F(MainWindowTest, TheLockRuleFollowsThisSessionsMessagesOnly)
+{
+    SetDword(kSettingsPath, L"QuietWhenLocked", 1);
+    Session() = SessionStandIn();
+    ASSERT_NE(Create(&kSessionStandIn), nullptr);
+    const LPARAM thisSession = static_cast<LPARAM>(CurrentSessionId());
+
+    SendMessageW(window_, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, thisSession + 1);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_TRUE(store.IsSoundOn()) << "another session's lock";
+
+    SendMessageW(window_, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, thisSession);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    EXPECT_EQ(Tip(), L"Sound is Off (screen locked)");
+
+    SendMessageW(window_, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, thisSession);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_TRUE(store.IsSoundOn());
+    EXPECT_EQ(Tip(), L"Sound is On");
+}
+
+TEST_F(MainWindowTest, SessionMessagesAreAskedForAgainEveryFiveSecondsForTwoMinutes)
+{
+    // The session service is not ready at logon for a while.
+    Session() = SessionStandIn();
+    Session().refusedRegistrations = 2;
+    ASSERT_NE(Create(&kSessionStandIn), nullptr);
+    for (int tick = 0; tick < 5; ++tick)
+        SendMessageW(window_, WM_TIMER, kSessionRetryTimerId, 0);
+    EXPECT_EQ(Session().registrations, 3) << "tried until it was taken, then no more";
+    DestroyWindow(window_);
+    DrainQuitMessage();
+
+    Session() = SessionStandIn();
+    Session().refusedRegistrations = 1000;
+    ASSERT_NE(Create(&kSessionStandIn), nullptr);
+    for (int tick = 0; tick < 40; ++tick)
+        SendMessageW(window_, WM_TIMER, kSessionRetryTimerId, 0);
+    EXPECT_EQ(Session().registrations, 24) << "two minutes of tries at start and every 5 s";
+}
+
+TEST_F(MainWindowTest, TheNotificationStateIsAskedOncePerTickOnlyWhileThePresentingRuleIsOn)
+{
+    Session() = SessionStandIn();
+    Session().notificationState = QUNS_PRESENTATION_MODE;
+    ASSERT_NE(Create(&kSessionStandIn), nullptr);
+    // The first ticks follow what the start wrote to the settings key.
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    Session().notificationQuestions = 0;
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(Session().notificationQuestions, 0) << "the rule is off: the system is not asked";
+
+    SetDword(kSettingsPath, L"QuietWhenPresenting", 1);
+    for (int tick = 0; tick < 3; ++tick)
+        SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(Session().notificationQuestions, 3);
+    EXPECT_TRUE(store.IsSoundOn()) << "the answer must stay for 3 s first";
+}
+
+TEST_F(MainWindowTest, AChoiceByHandFromTheMenuOverridesTheQuietHoursThatHold)
+{
+    SetValue(kSettingsPath, L"QuietHours", REG_MULTI_SZ, ListBytes({L"00:00-12:00 daily", L"12:00-00:00 daily"}));
+    SetDword(kSettingsPath, L"QuietHoursOn", 1);
+    ASSERT_NE(Create(), nullptr);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    ASSERT_FALSE(store.IsSoundOn()) << "quiet hours hold at every moment";
+    EXPECT_EQ(Tip(), L"Sound is Off (quiet hours)");
+
+    SendMessageW(window_, WM_COMMAND, IDM_SOUNDS_ON, 0);
+    SendMessageW(window_, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_TRUE(store.IsSoundOn()) << "the user's choice wins";
+    const std::optional<StoredValue> overridden = GetValue(kSettingsPath, L"Overridden");
+    ASSERT_TRUE(overridden.has_value());
+    EXPECT_EQ(overridden->Text(), L"hours");
+
+    // An hour off by hand: the timed off is the user's, and the rules hold too.
+    SendMessageW(window_, WM_COMMAND, IDM_OFF_1_HOUR, 0);
+    EXPECT_FALSE(store.IsSoundOn());
+    EXPECT_EQ(Controller().timedOff.state, TimedOff::State::Running);
+    EXPECT_EQ(GetValue(kSettingsPath, L"OffBy")->Text(), L"hours");
+    EXPECT_FALSE(GetValue(kSettingsPath, L"Overridden").has_value());
+}

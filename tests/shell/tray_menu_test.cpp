@@ -228,7 +228,7 @@ TEST_F(TrayMenuTest, MuteAndUnmuteChangeIconAndTipAtOnce)
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
 }
 
-TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollowsAtTheTick)
+TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollows)
 {
     ASSERT_TRUE(ShowMenu());
     const UINT quietOffice = IDM_SCHEME_BASE + IndexOf(L"QuietOffice");
@@ -241,9 +241,8 @@ TEST_F(TrayMenuTest, SchemeChoiceAppliesTheSchemeTheMenuShowedAndTheIconFollowsA
     EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\chimes.wav");
 
+    // A choice by hand: the icon follows at once.
     Command(IDM_SCHEME_BASE + IndexOf(L".None"));
-    EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(true)) << "not touched by the command";
-    SendMessageW(window_, WM_TIMER, 1, 0);
     EXPECT_EQ(Controller().icon.Picture(), Controller().icon.PictureFor(false));
 }
 
@@ -255,7 +254,7 @@ TEST_F(TrayMenuTest, StaleOrForeignIdsApplyNothing)
     // not applied, and no box says so: the menu no longer shows it.
     ASSERT_TRUE(store.DeleteScheme(L"QuietOffice").Ok());
     EXPECT_EQ(CommandAnsweringBox(IDM_SCHEME_BASE + last), std::nullopt);
-    for (const UINT id : std::vector<UINT>{IDM_SCHEME_BASE + 500, 1179, 0, 2, 32774, 65535})
+    for (const UINT id : std::vector<UINT>{IDM_SCHEME_BASE + 500, 1179, 0, 2, 32799, 65535})
         EXPECT_EQ(Command(id), 1) << id;
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
     EXPECT_EQ(SlotSound(), L"C:\\Windows\\media\\Windows Background.wav");
@@ -319,6 +318,19 @@ TEST_F(TrayMenuTest, LaunchOnStartupIsCheckedOnlyWhenWindowsWillStartThisProgram
     EXPECT_FALSE(GetValue(kStartupApprovedKeyPath, L"Hushlark").has_value());
 }
 
+// Each row: '-' a separator, 'd' disabled, 'c' checked, then '|'.
+std::wstring States(const std::vector<MenuRow>& rows)
+{
+    std::wstring states;
+    for (const MenuRow& row : rows) {
+        if (row.type & MFT_SEPARATOR)
+            states += L"-";
+        states += std::wstring(row.state & MFS_DISABLED && !(row.type & MFT_SEPARATOR) ? L"d" : L"") +
+                  (row.state & MFS_CHECKED ? L"c" : L"") + L"|";
+    }
+    return states;
+}
+
 TEST_F(TrayMenuTest, EachRowFollowsItsOwnRule)
 {
     const SchemeListing schemes = store.ListSchemes();
@@ -326,21 +338,32 @@ TEST_F(TrayMenuTest, EachRowFollowsItsOwnRule)
         for (const bool startsAtLogon : {false, true}) {
             const UniqueMenu menu = BuildTrayMenu(TrayMenuFacts{soundOn, startsAtLogon, &schemes});
             const std::vector<MenuRow> rows = ReadMenu(menu.get());
-            ASSERT_EQ(rows.size(), 8u);
-            // Each row: '-' a separator, 'd' disabled, 'c' checked.
-            std::wstring states;
-            for (const MenuRow& row : rows) {
-                if (row.type & MFT_SEPARATOR)
-                    states += L"-";
-                states += std::wstring(row.state & MFS_DISABLED && !(row.type & MFT_SEPARATOR) ? L"d" : L"") +
-                          (row.state & MFS_CHECKED ? L"c" : L"") + L"|";
-            }
-            const std::wstring expected = std::wstring(soundOn ? L"d|" : L"|") + (soundOn ? L"|" : L"d|") + L"|-|" +
+            ASSERT_EQ(rows.size(), 10u);
+            const std::wstring expected = std::wstring(soundOn ? L"d|" : L"|") + (soundOn ? L"|" : L"d|") + L"|||-|" +
                                           (startsAtLogon ? L"c|" : L"|") + L"|-||";
-            EXPECT_EQ(states, expected) << soundOn << startsAtLogon;
-            ASSERT_NE(rows[2].submenu, nullptr);
-            EXPECT_EQ(ReadMenu(rows[2].submenu).size(), 3u);
+            EXPECT_EQ(States(rows), expected) << soundOn << startsAtLogon;
+            ASSERT_NE(rows[3].submenu, nullptr);
+            EXPECT_EQ(ReadMenu(rows[3].submenu).size(), 3u);
         }
+    }
+    // The rules' rows check what is switched on; quiet hours without a period
+    // cannot be switched from the menu.
+    const struct {
+        RuleSet on;
+        bool periods;
+        const wchar_t* expected;
+    } quiet[] = {
+        {RuleSet(), false, L"d|||-||"},
+        {RuleSet(), true, L"|||-||"},
+        {RuleSet{QuietRule::Hours, QuietRule::Presenting}, true, L"c||c|-||"},
+        {RuleSet{QuietRule::Hours, QuietRule::Locked}, false, L"dc|c||-||"},
+    };
+    for (const auto& c : quiet) {
+        const UniqueMenu menu = BuildTrayMenu(TrayMenuFacts{true, false, &schemes, c.on, c.periods});
+        const std::vector<MenuRow> rows = ReadMenu(menu.get());
+        ASSERT_EQ(rows.size(), 10u);
+        ASSERT_NE(rows[4].submenu, nullptr);
+        EXPECT_EQ(States(ReadMenu(rows[4].submenu)), c.expected);
     }
 }
 
@@ -352,12 +375,14 @@ struct TrackedMenu {
     bool subclassed = false;
 };
 
-TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
+TEST_F(TrayMenuTest, TrackedMenuHasItsTenRowsSkinnedAndFollowsTheState)
 {
-    const UINT ids[] = {IDM_SOUNDS_ON, IDM_SOUNDS_OFF, 0, 0, IDM_LAUNCH_ON_STARTUP, IDM_OPTIONS, 0, IDM_EXIT};
+    const UINT ids[] = {IDM_SOUNDS_ON, IDM_SOUNDS_OFF, 0, 0, 0, 0, IDM_LAUNCH_ON_STARTUP, IDM_OPTIONS, 0, IDM_EXIT};
     const wchar_t* texts[] = {L"Turn Sounds O&n",
                               L"Turn Sounds O&ff",
+                              L"Turn Sounds Off for a &While",
                               L"Change Scheme",
+                              L"&Quiet Automatically",
                               L"",
                               L"&Launch on Startup",
                               L"&Options",
@@ -369,30 +394,48 @@ TEST_F(TrayMenuTest, TrackedMenuHasTheEightRowsSkinnedAndFollowsTheState)
             Command(IDM_LAUNCH_ON_STARTUP);
         }
         TrackedMenu seen;
+        std::vector<MenuRow> timedOffRows;
+        std::vector<MenuRow> quietRows;
         const bool opened = ShowMenu([&](HWND menuWindow) {
             seen.rows = ReadMenu(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
-            if (seen.rows.size() > 2 && seen.rows[2].submenu)
-                seen.submenuRows = ReadMenu(seen.rows[2].submenu);
+            if (seen.rows.size() > 4) {
+                timedOffRows = ReadMenu(seen.rows[2].submenu);
+                seen.submenuRows = ReadMenu(seen.rows[3].submenu);
+                quietRows = ReadMenu(seen.rows[4].submenu);
+            }
             seen.windowMenu = GetMenu(window_);
             seen.subclassed = GetPropW(window_, L"QMR_OriginalProc") != nullptr;
             EndMenu();
         });
         ASSERT_TRUE(opened) << "the menu opened";
-        ASSERT_EQ(seen.rows.size(), 8u);
-        for (size_t i = 0; i < 8; ++i) {
+        ASSERT_EQ(seen.rows.size(), 10u);
+        for (size_t i = 0; i < 10; ++i) {
             const MenuRow& row = seen.rows[i];
             EXPECT_TRUE(row.type & MFT_OWNERDRAW) << "row " << i;
             EXPECT_NE(row.data, 0u) << "row " << i << " carries a label";
             EXPECT_EQ(row.text, texts[i]) << "row " << i;
-            EXPECT_EQ((row.type & MFT_SEPARATOR) != 0, i == 3 || i == 6) << "row " << i;
-            EXPECT_EQ(row.id, i == 2 ? row.id : ids[i]) << "row " << i;
+            EXPECT_EQ((row.type & MFT_SEPARATOR) != 0, i == 5 || i == 8) << "row " << i;
+            EXPECT_EQ(row.submenu != nullptr, i >= 2 && i <= 4) << "row " << i;
+            EXPECT_EQ(row.id, row.submenu ? row.id : ids[i]) << "row " << i;
         }
         EXPECT_EQ((seen.rows[0].state & MFS_DISABLED) != 0, !muted);
         EXPECT_EQ((seen.rows[1].state & MFS_DISABLED) != 0, muted);
-        EXPECT_EQ((seen.rows[4].state & MFS_CHECKED) != 0, muted);
+        EXPECT_EQ((seen.rows[6].state & MFS_CHECKED) != 0, muted);
         ASSERT_EQ(seen.submenuRows.size(), 3u);
         for (const MenuRow& row : seen.submenuRows)
             EXPECT_TRUE(row.type & MFT_OWNERDRAW);
+        const UINT timedOffIds[] = {IDM_OFF_15_MINUTES, IDM_OFF_1_HOUR, IDM_OFF_2_HOURS, IDM_OFF_8_HOURS};
+        const wchar_t* timedOffTexts[] = {L"1&5 Minutes", L"&1 Hour", L"&2 Hours", L"&8 Hours"};
+        ASSERT_EQ(timedOffRows.size(), 4u);
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(timedOffRows[i].id, timedOffIds[i]);
+            EXPECT_EQ(timedOffRows[i].text, timedOffTexts[i]);
+            EXPECT_TRUE(timedOffRows[i].type & MFT_OWNERDRAW);
+        }
+        ASSERT_EQ(quietRows.size(), 5u);
+        EXPECT_EQ(quietRows[0].text, L"During &Quiet Hours");
+        EXPECT_EQ(quietRows[4].text, L"Quiet &Hours\u2026");
+        EXPECT_TRUE(quietRows[3].type & MFT_SEPARATOR);
         EXPECT_TRUE(seen.subclassed);
         EXPECT_EQ(seen.windowMenu, nullptr) << "the popup is never the window's menu";
 

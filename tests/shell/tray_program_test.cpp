@@ -306,7 +306,7 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
     ASSERT_NE(menu, nullptr);
 
     // "Change Scheme", then into the submenu, which opens on its first scheme.
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});
     for (DWORD i = 0; i < silentIndex; ++i)
         PressKeys(menu, {VK_DOWN});
     PressKeys(menu, {VK_RETURN});
@@ -334,14 +334,14 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
 
     HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return runValue().has_value(); }, 3000));
     EXPECT_EQ(runValue(), L"\"" + ProgramPath() + L"\" /l");
 
     WaitUntil(MenuClosed, 2000);
     menu = OpenMenu(window, WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return !runValue().has_value(); }, 3000));
 }
 
@@ -351,7 +351,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
 
     const HWND dialog = WaitForWindow(L"#32770", 3000);
     ASSERT_NE(dialog, nullptr);
@@ -372,7 +372,7 @@ TEST_F(TrayProgram, ExitEndsWithZeroAndRemovesTheIcon)
     RunningProgram program;
     const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
     ASSERT_NE(menu, nullptr);
-    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(program.WaitForExit(5000), 0u);
     EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::Absent; }, 2000));
 }
@@ -644,3 +644,87 @@ TEST_F(CommandLine, AWindowOfTheSameClassInAnotherProgramIsNotTheInstance)
 }
 
 } // namespace
+
+// Quiet by itself. Wine never sends lock messages by itself, and always
+// answers "accepts notifications": the lock is posted here as the system
+// would send it, and presenting is left to the in-process tests.
+class QuietByItself : public CommandLine {
+protected:
+    // A local "HH:MM" some minutes from now.
+    static std::wstring ClockIn(int minutes)
+    {
+        SYSTEMTIME local = {};
+        GetLocalTime(&local);
+        const int total = (local.wHour * 60 + local.wMinute + minutes + 24 * 60) % (24 * 60);
+        wchar_t text[8];
+        swprintf(text, 8, L"%02d:%02d", total / 60, total % 60);
+        return text;
+    }
+};
+
+TEST_F(QuietByItself, QuietHoursAroundThisMinuteTurnSoundsOffAndClearingThemBringsThemBack)
+{
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    RunningProgram program;
+    ASSERT_NE(StartProgram(program), nullptr);
+    const std::map<std::wstring, std::wstring> before = CurrentSounds();
+
+    ExpectRun(L"quiet hours add " + ClockIn(0) + L"-" + ClockIn(3), 0);
+    EXPECT_TRUE(store.IsSoundOn()) << "adding a period does not switch the rule on";
+    ExpectRun(L"quiet hours on", 0);
+    EXPECT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 2000));
+    ExpectRun(L"status", 0, "off\nscheme: No Sounds\nbecause: quiet hours\n");
+    EXPECT_TRUE(WaitUntil([] { return FindTrayPicture() == TrayPicture::SoundOff; }, 1000));
+
+    ExpectRun(L"quiet hours clear", 0);
+    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 2000));
+    EXPECT_EQ(CurrentSounds(), before);
+}
+
+TEST_F(QuietByItself, ALockOfThisSessionTurnsSoundsOffUntilItsUnlock)
+{
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+    ExpectRun(L"quiet locked on", 0);
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+
+    PostMessageW(window, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, session + 1);
+    EXPECT_FALSE(WaitUntil([&] { return !store.IsSoundOn(); }, 1500)) << "another session's lock";
+
+    PostMessageW(window, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, session);
+    EXPECT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 2000));
+    PostMessageW(window, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, session);
+    EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn(); }, 2000));
+}
+
+TEST_F(QuietByItself, TheMenusNewRowsTurnSoundsOffForAWhileAndSwitchARule)
+{
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+
+    // "Turn Sounds Off for a While", then its second row, "1 Hour". The
+    // minute may turn meanwhile.
+    const std::wstring inAnHour = ClockIn(60);
+    HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
+    ASSERT_NE(menu, nullptr);
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    ASSERT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 3000));
+    const ConsoleRun status = RunConsole(L"status");
+    const std::wstring laterInAnHour = ClockIn(60);
+    EXPECT_TRUE(status.output.find("\nuntil: " + std::string(inAnHour.begin(), inAnHour.end())) != std::string::npos ||
+                status.output.find("\nuntil: " + std::string(laterInAnHour.begin(), laterInAnHour.end())) !=
+                    std::string::npos)
+        << status.output;
+
+    // "Quiet Automatically", then "While the Screen Is Locked".
+    WaitUntil(MenuClosed, 2000);
+    menu = OpenMenu(window, WM_RBUTTONDOWN);
+    ASSERT_NE(menu, nullptr);
+    PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return RunConsole(L"quiet").output.find("locked: on\n") != std::string::npos; }, 3000));
+}

@@ -28,6 +28,18 @@ std::wstring StoredValue::Text() const
     return text;
 }
 
+std::vector<std::uint8_t> ListBytes(const std::vector<std::wstring>& texts)
+{
+    std::vector<std::uint8_t> bytes;
+    for (const std::wstring& text : texts) {
+        const std::vector<std::uint8_t> one = TextBytes(text);
+        bytes.insert(bytes.end(), one.begin(), one.end());
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
 std::vector<std::uint8_t> TextBytes(const std::wstring& text)
 {
     const auto* first = reinterpret_cast<const std::uint8_t*>(text.c_str());

@@ -27,6 +27,9 @@ struct StoredValue {
 // The bytes of a terminated UTF-16 text, (length + 1) * 2 of them.
 std::vector<std::uint8_t> TextBytes(const std::wstring& text);
 
+// The bytes of a REG_MULTI_SZ list: each text with its NUL, then one more.
+std::vector<std::uint8_t> ListBytes(const std::vector<std::wstring>& texts);
+
 // Every key below `path` (below HKEY_CURRENT_USER) and every value in them,
 // byte for byte: keys as their path, values as "path|name" ("path|" for the
 // default value).
