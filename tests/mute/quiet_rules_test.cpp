@@ -201,6 +201,47 @@ TEST_F(QuietRulesTest, RulesJoinWhileTheyKeepSoundsOffAndALockOverridesNothing)
     EXPECT_TRUE(SoundOn()) << "quiet hours stay overridden";
 }
 
+// The rules read the local wall clock on every tick: a daylight-saving change
+// is a jump of that clock, seen at the next tick. 28 March 2027 and 31
+// October 2027 are Sundays on which Central Europe's clocks change.
+TEST_F(QuietRulesTest, ADaylightSavingJumpIsSeenAtTheNextTick)
+{
+    SetValue(kSettingsPath, L"QuietHours", REG_MULTI_SZ, ListBytes({L"03:00-04:00 sun", L"02:15-02:45 sun"}));
+    SetDword(kSettingsPath, L"QuietHoursOn", 1);
+    QuietKeeper keeper;
+    const auto at = [](int month, int day, int hour, int minute) {
+        SYSTEMTIME local = {2027,
+                            static_cast<WORD>(month),
+                            0,
+                            static_cast<WORD>(day),
+                            static_cast<WORD>(hour),
+                            static_cast<WORD>(minute),
+                            0,
+                            0};
+        return WallTimeOf(local);
+    };
+    // Spring: 01:59 is followed by 03:00; a period of the lost hour never holds.
+    world.localNow = at(3, 28, 1, 59);
+    Tick(keeper);
+    EXPECT_TRUE(SoundOn());
+    world.localNow = at(3, 28, 3, 0);
+    Tick(keeper);
+    EXPECT_FALSE(SoundOn());
+    world.localNow = at(3, 28, 4, 0);
+    Tick(keeper);
+    EXPECT_TRUE(SoundOn());
+
+    // Autumn: 02:59 is followed by 02:00 again; the period holds twice.
+    for (const int pass : {1, 2}) {
+        world.localNow = at(10, 31, 2, 15);
+        Tick(keeper);
+        EXPECT_FALSE(SoundOn()) << pass;
+        world.localNow = at(10, 31, 2, 45);
+        Tick(keeper);
+        EXPECT_TRUE(SoundOn()) << pass;
+    }
+}
+
 TEST_F(QuietRulesTest, SoundsTurnedOnByAnotherProgramOverrideTheRulesUnlessTheGuardPutsItsSchemeBack)
 {
     NightlyQuietHours();
