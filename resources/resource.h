@@ -20,6 +20,9 @@
 #define IDC_SET 1007
 #define IDC_KEEP_DEFAULT 1009
 
+// The Options dialog's hotkey row.
+#define IDC_HOTKEY 1040
+
 // Rename dialog controls.
 #define IDC_NEW_NAME 1008
 
@@ -158,6 +161,15 @@
 #define IDS_USAGE_QUIET_REMOVE 2744
 #define IDS_USAGE_QUIET_CLEAR 2745
 #define IDS_RULES_NOT_STARTED 2746
+
+// The hotkey: 3050-3099.
+#define IDS_HOTKEY_BALLOON 3050
+#define IDS_HOTKEY_TAKEN 3051
+#define IDS_HOTKEY_NOT_ALLOWED 3052
+#define IDS_HOTKEY_NOT_REGISTERED 3053
+#define IDS_HOTKEY_LINE 3054
+#define IDS_HOTKEY_NONE 3055
+#define IDS_USAGE_HOTKEY 3056
 
 #ifndef RC_INVOKED
 #include <windows.h>
