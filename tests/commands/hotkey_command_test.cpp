@@ -44,9 +44,9 @@ TEST(HotkeyCommandLine, ShowRemoveAndSetInAnyCaseAndOnlyAllowedCombinations)
          ParseStatus::Command,
          CommandKind::HotkeySet,
          Hotkey{MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F24}},
-        {{L"hotkey", L"ctrl+s"}, ParseStatus::Malformed},           // one modifier
-        {{L"hotkey", L"ctrl+alt+delete"}, ParseStatus::Malformed},  // Windows keeps it
-        {{L"hotkey", L"ctrl+alt+tab"}, ParseStatus::Malformed},     // no such key name
+        {{L"hotkey", L"ctrl+s"}, ParseStatus::Malformed},          // one modifier
+        {{L"hotkey", L"ctrl+alt+delete"}, ParseStatus::Malformed}, // Windows keeps it
+        {{L"hotkey", L"ctrl+alt+tab"}, ParseStatus::Malformed},    // no such key name
         {{L"hotkey", L"ctrl+alt+"}, ParseStatus::Malformed},
         {{L"hotkey", L"ctrl", L"+alt+s"}, ParseStatus::Malformed},
         {{L"hotkey", L"ctrl+alt+s", L"now"}, ParseStatus::Malformed},
@@ -176,12 +176,11 @@ TEST_F(HotkeyCommands, TheTakerRegistersFirstAndHearsWhetherTheChangeWasStored)
         const RestrictedKey readOnly(kSettingsPath, KEY_READ);
         const CommandResult result = ChangeHotkey(*ParseCommand({L"hotkey", L"ctrl+alt+f13"}), taker.Taker());
         EXPECT_EQ(result.exitCode, kExitFailed);
-        EXPECT_EQ(result.error.rfind(L"Hushlark's settings could not be saved. Software\\Quillfen\\Hushlark: ", 0),
-                  0u)
+        EXPECT_EQ(result.error.rfind(L"Hushlark's settings could not be saved. Software\\Quillfen\\Hushlark: ", 0), 0u)
             << result.error;
-        EXPECT_EQ(result.failureMessage.rfind(L"Hushlark's settings could not be saved.\nSoftware\\Quillfen\\Hushlark\n",
-                                              0),
-                  0u)
+        EXPECT_EQ(
+            result.failureMessage.rfind(L"Hushlark's settings could not be saved.\nSoftware\\Quillfen\\Hushlark\n", 0),
+            0u)
             << result.failureMessage;
     }
     EXPECT_EQ(taker.settled, std::vector<bool>{false});

@@ -131,7 +131,8 @@ TEST_F(HotkeyProgram, ACombinationAnotherProgramHoldsGivesTheClashMessageAndExit
     EXPECT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 5000));
 
     // Not allowed, or no combination at all: the command's usage.
-    for (const wchar_t* wrong : {L"hotkey ctrl+j", L"hotkey ctrl+alt+delete", L"hotkey ctrl+alt+x+y", L"hotkey none now"}) {
+    for (const wchar_t* wrong :
+         {L"hotkey ctrl+j", L"hotkey ctrl+alt+delete", L"hotkey ctrl+alt+x+y", L"hotkey none now"}) {
         const ConsoleRun run = RunConsole(wrong);
         EXPECT_EQ(run.exitCode, 2u) << testing::PrintToString(std::wstring(wrong));
         EXPECT_EQ(run.errors.rfind("Usage:\n  hotkey              ", 0), 0u) << run.errors;

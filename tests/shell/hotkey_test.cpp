@@ -232,10 +232,7 @@ protected:
         return window_;
     }
 
-    TrayController& Controller() const
-    {
-        return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0));
-    }
+    TrayController& Controller() const { return *reinterpret_cast<TrayController*>(GetWindowLongPtrW(window_, 0)); }
 
     // A command as another process sends it; its exit code.
     LRESULT Send(const std::vector<std::wstring>& words)
