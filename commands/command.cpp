@@ -1,5 +1,6 @@
 #include "commands/command.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "engine/scheme_paths.h"
@@ -93,6 +94,14 @@ bool StoreSchemeName(const std::wstring& text, Command& command)
     return !text.empty() && text.size() <= scheme_paths::kMaxSchemeNameLength;
 }
 
+// A combination that may be the hotkey, named in any letter case: one that is
+// not allowed makes the command malformed.
+bool StoreHotkey(const std::wstring& text, Command& command)
+{
+    command.hotkey = ParseHotkeyName(text);
+    return command.hotkey && IsAllowedHotkey(*command.hotkey);
+}
+
 constexpr ArgumentRule kThisCopy = {L"--this-copy", Take::Flag, false, StoreThisCopy};
 
 constexpr CommandRow kCommands[] = {
@@ -106,6 +115,9 @@ constexpr CommandRow kCommands[] = {
     {CommandKind::StartupOn, {L"startup", L"on"}, {}, false, IDS_USAGE_STARTUP_ON_OFF, 0},
     {CommandKind::StartupOff, {L"startup", L"off"}, {kThisCopy}, false, 0, IDS_USAGE_STARTUP_OFF_THIS_COPY},
     {CommandKind::StartupStatus, {L"startup", L"status"}, {}, false, IDS_USAGE_STARTUP_STATUS, 0},
+    {CommandKind::HotkeyShow, {L"hotkey"}, {}, false, IDS_USAGE_HOTKEY, 0},
+    {CommandKind::HotkeyRemove, {L"hotkey", L"none"}, {}, true, 0, 0},
+    {CommandKind::HotkeySet, {L"hotkey"}, {{nullptr, Take::Word, true, StoreHotkey}}, true, 0, 0},
     {CommandKind::QuietShow, {L"quiet"}, {}, false, IDS_USAGE_QUIET, 0},
     {CommandKind::QuietHoursOn, {L"quiet", L"hours", L"on"}, {}, false, IDS_USAGE_QUIET_SWITCH, 0},
     {CommandKind::QuietHoursOff, {L"quiet", L"hours", L"off"}, {}, false, 0, 0},
@@ -244,29 +256,29 @@ ParsedCommand ParseCommandLine(const std::vector<std::wstring>& words)
     ParsedCommand parsed;
     if (words.empty())
         return parsed;
-    // The row that names the most words wins: "startup on" over a "startup"
-    // of its own, should there be one.
-    const CommandRow* matched = nullptr;
+    // The rows that name the most words are tried in the table's order, and
+    // the first whose arguments fit wins: "startup on" over a "startup" of
+    // its own, should there be one, and a bare `hotkey` before `hotkey KEYS`.
     std::size_t matchedWords = 0;
     bool commandWord = false;
     for (const CommandRow& row : kCommands) {
         commandWord = commandWord || Same(words[0], row.words[0]);
-        const std::size_t count = MatchedWords(row, words);
-        if (count > matchedWords) {
-            matched = &row;
-            matchedWords = count;
-        }
+        matchedWords = std::max(matchedWords, MatchedWords(row, words));
     }
     if (!commandWord)
         return parsed;
     parsed.status = ParseStatus::Malformed;
-    Command command;
-    if (!matched || !ParseArguments(*matched, words, matchedWords, command))
-        return parsed;
-    command.kind = matched->kind;
-    command.words = words;
-    parsed.status = ParseStatus::Command;
-    parsed.command = std::move(command);
+    for (const CommandRow& row : kCommands) {
+        Command command;
+        if (matchedWords == 0 || MatchedWords(row, words) != matchedWords ||
+            !ParseArguments(row, words, matchedWords, command))
+            continue;
+        command.kind = row.kind;
+        command.words = words;
+        parsed.status = ParseStatus::Command;
+        parsed.command = std::move(command);
+        break;
+    }
     return parsed;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mute/hotkey.h"
 #include "mute/quiet_hours.h"
 
 // The commands that scripts, shortcuts and Task Scheduler give Hushlark.exe
@@ -32,6 +33,9 @@ enum class CommandKind {
     QuietHoursAdd,
     QuietHoursRemove,
     QuietHoursClear,
+    HotkeyShow,
+    HotkeySet,
+    HotkeyRemove,
     Help,
     Version
 };
@@ -46,6 +50,8 @@ struct Command {
     // none were given. For `quiet hours remove N`: N, counted from 1.
     std::optional<QuietPeriod> period;
     std::size_t periodNumber = 0;
+    // For `hotkey KEYS`: the combination, one that is allowed.
+    std::optional<Hotkey> hotkey;
     // For `exit --this-copy` and `startup off --this-copy`, which installers
     // give: act only on this copy of the program, the Hushlark.exe of the
     // calling program's folder, and leave any other copy alone.

@@ -1,10 +1,12 @@
 #include "commands/command_runner.h"
 
+#include "commands/hotkey_command.h"
 #include "commands/quiet_commands.h"
 #include "commands/running_instance.h"
 
 #include "engine/scheme_paths.h"
 #include "mute/change_message.h"
+#include "mute/hotkey.h"
 #include "mute/mute_control.h"
 #include "mute/startup_entry.h"
 #include "mute/quiet_rules.h"
@@ -25,6 +27,7 @@ namespace {
         change.settingsError != ERROR_SUCCESS) {
         result.exitCode = kExitFailed;
         result.error = FailureLine(change);
+        result.failureMessage = FailureMessage(change);
     }
     return result;
 }
@@ -51,6 +54,8 @@ std::wstring StatusText(const SchemeStore& store, ULONGLONG nowUtc)
         if (!quiet.offBy.Empty())
             text += BecauseLine(quiet.offBy.Intersection(RulesHoldingNow(quiet)));
     }
+    if (const std::optional<Hotkey> hotkey = ReadHotkey())
+        text += HotkeyLine(hotkey);
     return text;
 }
 
@@ -101,6 +106,12 @@ void AddFailure(CommandResult& result, const std::wstring& line)
 {
     result.exitCode = kExitFailed;
     result.error += (result.error.empty() ? L"" : L"\n") + line;
+}
+
+void AddFailureMessage(CommandResult& result, const std::wstring& message)
+{
+    AddFailure(result, OneLine(message));
+    result.failureMessage += (result.failureMessage.empty() ? L"" : L"\n\n") + message;
 }
 
 std::vector<SchemeEntry> FindSchemes(const SchemeListing& listing, const std::wstring& name)
@@ -182,6 +193,12 @@ CommandResult ExecuteCommand(const Command& command, const SchemeStore& store, U
                                                                    : IDS_STARTUP_STATUS_DISABLED),
                              L""};
     }
+    case CommandKind::HotkeyShow:
+        return CommandResult{kExitDone, HotkeyLine(ReadHotkey()), L""};
+    case CommandKind::HotkeySet:
+    case CommandKind::HotkeyRemove:
+        // No tray program holds the hotkey here: one that runs is sent these.
+        return ChangeHotkey(command, TrialTaker());
     case CommandKind::Exit:
         break;
     default:

@@ -29,11 +29,18 @@ struct CommandResult {
     // For a command that proves malformed only when carried out: its usage
     // lines, printed as they are.
     std::wstring usage;
+    // The failure as a box shows it (mute/change_message.h), for a choice
+    // made in the tray program itself, such as its hotkey; standard error
+    // gets `error`.
+    std::wstring failureMessage;
 };
 
 // Makes the result a failure (exit code 1) and adds one line for standard
 // error after any line before it.
 void AddFailure(CommandResult& result, const std::wstring& line);
+// The same for a failure message of several lines: standard error gets it on
+// one line, a box whole, after an empty line when another came before.
+void AddFailureMessage(CommandResult& result, const std::wstring& message);
 
 // Carries out a command on the registry in this process, without showing
 // anything: the running instance calls it for the commands it is sent, the

@@ -1,5 +1,7 @@
 #include "dialogs/options_dialog.h"
 
+#include <commctrl.h>
+
 #include <optional>
 #include <string>
 
@@ -10,6 +12,8 @@
 #include "dialogs/scheme_list.h"
 #include "engine/scheme_store.h"
 #include "mute/change_message.h"
+#include "mute/hotkey.h"
+#include "mute/hotkey_message.h"
 #include "mute/mute_control.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
@@ -58,12 +62,69 @@ void ShowKeepDefault(HWND dialog)
     SendDlgItemMessageW(dialog, IDC_KEEP_DEFAULT, BM_SETCHECK, check, 0);
 }
 
+// The hotkey box's value, as the control reports it.
+WORD HotkeyBoxValue(HWND dialog)
+{
+    return LOWORD(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0));
+}
+
+// Fills the hotkey box from the stored hotkey and keeps what it was filled
+// with in the dialog's user slot: the box is applied only when the user
+// changed it, so that a change a command made meanwhile stays.
+void ShowHotkey(HWND dialog)
+{
+    const std::optional<Hotkey> stored = ReadHotkey();
+    const WORD value = stored ? ControlValue(*stored) : 0;
+    SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_SETHOTKEY, value, 0);
+    SetWindowLongPtrW(dialog, DWLP_USER, value);
+}
+
+// Whether another program holds the combination: registered on this dialog
+// for a moment, under an id of its own. The tray program has let go of its
+// hotkey while the dialog is open.
+DWORD TryHotkey(HWND dialog, const Hotkey& hotkey)
+{
+    constexpr int kTrialId = 1;
+    if (!RegisterHotKey(dialog, kTrialId, hotkey.modifiers | MOD_NOREPEAT, hotkey.key))
+        return GetLastError();
+    // Registered a moment ago on this window: letting it go cannot fail.
+    UnregisterHotKey(dialog, kTrialId);
+    return ERROR_SUCCESS;
+}
+
+// Applies the hotkey box as the dialog closes: an empty box removes the
+// hotkey. False when the combination is refused: a box says why, the old
+// hotkey stays stored and the dialog stays open.
+bool ApplyHotkey(HWND dialog)
+{
+    const std::optional<Hotkey> chosen = HotkeyFromControl(HotkeyBoxValue(dialog));
+    if (chosen == HotkeyFromControl(static_cast<WORD>(GetWindowLongPtrW(dialog, DWLP_USER))))
+        return true;
+    std::wstring refusal;
+    if (chosen && !IsAllowedHotkey(*chosen))
+        refusal = LoadText(IDS_HOTKEY_NOT_ALLOWED);
+    else if (const DWORD error = chosen ? TryHotkey(dialog, *chosen) : ERROR_SUCCESS; error != ERROR_SUCCESS)
+        refusal = HotkeyRefusal(*chosen, error);
+    if (!refusal.empty()) {
+        ShowFailure(dialog, refusal);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_HOTKEY)), TRUE);
+        return false;
+    }
+    // A write that fails is told, and the dialog closes: trying again would
+    // fail the same way.
+    const LONG error = WriteHotkey(chosen);
+    if (error != ERROR_SUCCESS)
+        ShowFailure(dialog, SettingsFailureMessage(error));
+    return true;
+}
+
 void OnInitDialog(HWND dialog)
 {
     CentreOnDesktop(dialog);
     const SchemeStore store;
     Refill(dialog, store);
     ShowKeepDefault(dialog);
+    ShowHotkey(dialog);
 }
 
 void OnSelectionChange(HWND dialog)
@@ -166,7 +227,8 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD notification, HWND control)
     switch (id) {
     case IDOK:
     case IDCANCEL: // Esc and the close box; the template has no control with this id
-        EndDialog(dialog, 0);
+        if (ApplyHotkey(dialog))
+            EndDialog(dialog, 0);
         return TRUE;
     case IDC_SCHEME_LIST:
         if (notification == LBN_SELCHANGE)

@@ -21,6 +21,9 @@
 #define IDC_KEEP_DEFAULT 1009
 #define IDC_QUIET_HOURS 1010
 
+// The Options dialog's hotkey row.
+#define IDC_HOTKEY 1040
+
 // Rename dialog controls.
 #define IDC_NEW_NAME 1008
 
@@ -177,6 +180,15 @@
 #define IDS_MENU_QUIET_LOCKED 2757
 #define IDS_MENU_QUIET_PRESENTING 2758
 #define IDS_MENU_QUIET_HOURS_DIALOG 2759
+
+// The hotkey: 3050-3099.
+#define IDS_HOTKEY_BALLOON 3050
+#define IDS_HOTKEY_TAKEN 3051
+#define IDS_HOTKEY_NOT_ALLOWED 3052
+#define IDS_HOTKEY_NOT_REGISTERED 3053
+#define IDS_HOTKEY_LINE 3054
+#define IDS_HOTKEY_NONE 3055
+#define IDS_USAGE_HOTKEY 3056
 
 #ifndef RC_INVOKED
 #include <windows.h>

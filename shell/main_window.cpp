@@ -94,6 +94,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         return controller->OnCommand(LOWORD(wParam), HIWORD(wParam), lParam);
+    case WM_HOTKEY:
+        controller->OnHotkey(wParam);
+        return 0;
     case kTrayCallbackMessage:
         OnTrayCallback(*controller, lParam);
         return 0;

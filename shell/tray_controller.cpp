@@ -4,14 +4,16 @@
 
 #include "commands/command_runner.h"
 #include "commands/running_instance.h"
+#include "dialogs/failure_box.h"
 #include "mute/change_message.h"
+#include "mute/hotkey.h"
 #include "resources/resource.h"
 #include "win32/clock.h"
 #include "win32/text.h"
 
 TrayController::TrayController(HWND mainWindow, const ShellCalls& shellCalls)
     : window(mainWindow), instance(GetModuleHandleW(nullptr)), shell(shellCalls), icon(mainWindow, instance, shell),
-      quiet(mainWindow, shell)
+      quiet(mainWindow, shell), hotkeyRegistration(mainWindow)
 {
 }
 
@@ -40,14 +42,17 @@ void TrayController::AddTrayIcon()
     SyncOffTimer();
     SetSoundState(store.IsSoundOn());
     ShowIcon();
+    RegisterStoredHotkey();
 }
 
 void TrayController::ShowIcon()
 {
-    if (icon.Add())
+    if (icon.Add()) {
         StopIconRetry();
-    else
+        ShowPendingBalloon();
+    } else {
         StartIconRetry();
+    }
 }
 
 void TrayController::StartIconRetry()
@@ -67,8 +72,11 @@ void TrayController::RetryIcon()
     if (iconRetriesLeft_ <= 0)
         return;
     --iconRetriesLeft_;
-    if (icon.Add() || iconRetriesLeft_ == 0)
+    const bool added = icon.Add();
+    if (added || iconRetriesLeft_ == 0)
         StopIconRetry();
+    if (added)
+        ShowPendingBalloon();
 }
 
 void TrayController::ReAddTrayIcon()
@@ -135,17 +143,77 @@ LRESULT TrayController::OnCopyData(const COPYDATASTRUCT* data)
             PostMessageW(window, WM_CLOSE, 0, 0);
             return CommandResult();
         }
-        const CommandResult result = ExecuteCommand(command, store, UtcNow());
-        SyncOffTimer();
-        // A failure of the rules' own bookkeeping does not fail the command,
-        // which was carried out: it shows like any failure of the rules.
-        if (result.byHand) {
-            const LONG recorded = quiet.ChoiceByHand(*result.byHand);
-            if (recorded != ERROR_SUCCESS)
-                ShowRuleFailure(SettingsFailureMessage(recorded));
-        }
-        return result;
+        return CarryOut(command);
     });
+}
+
+CommandResult TrayController::CarryOut(const Command& command)
+{
+    CommandResult result =
+        IsHotkeyChange(command) ? ChangeHotkey(command, HotkeyTakerHere()) : ExecuteCommand(command, store, UtcNow());
+    SyncOffTimer();
+    // A choice by hand: the quiet rules follow it. A failure of their own
+    // bookkeeping does not fail the command, which was carried out: it shows
+    // like any failure of the rules.
+    if (result.byHand) {
+        const LONG recorded = quiet.ChoiceByHand(*result.byHand);
+        if (recorded != ERROR_SUCCESS)
+            ShowRuleFailure(SettingsFailureMessage(recorded));
+    }
+    return result;
+}
+
+HotkeyTaker TrayController::HotkeyTakerHere()
+{
+    if (optionsOpen_ > 0)
+        return TrialTaker();
+    return HotkeyTaker{[this](const std::optional<Hotkey>& hotkey) { return hotkeyRegistration.Prepare(hotkey); },
+                       [this](bool stored) {
+                           if (stored)
+                               hotkeyRegistration.Keep();
+                           else
+                               hotkeyRegistration.Drop();
+                       }};
+}
+
+void TrayController::OnHotkey(WPARAM id)
+{
+    if (!HotkeyRegistration::IsOwnId(id))
+        return;
+    // The same command that `hushlark toggle` sends.
+    const std::optional<Command> toggle = ParseCommand({L"toggle"});
+    if (!toggle)
+        return;
+    const CommandResult result = CarryOut(*toggle);
+    // The box runs a message loop that may destroy the window and this
+    // controller: it comes last.
+    ShowFailure(window, result.failureMessage.empty() ? result.error : result.failureMessage);
+}
+
+void TrayController::RegisterStoredHotkey()
+{
+    const std::optional<Hotkey> stored = ReadHotkey();
+    if (hotkeyRegistration.Change(stored) != ERROR_SUCCESS && stored)
+        ShowBalloonOnce(FormatText(IDS_HOTKEY_BALLOON, {HotkeyName(*stored)}));
+}
+
+void TrayController::ShowBalloonOnce(const std::wstring& text)
+{
+    pendingBalloon_ = text;
+    if (icon.IsShown())
+        ShowPendingBalloon();
+}
+
+void TrayController::ShowPendingBalloon()
+{
+    if (pendingBalloon_.empty())
+        return;
+    const std::wstring text = std::move(pendingBalloon_);
+    pendingBalloon_.clear();
+    // A refused balloon means that the icon is gone: it is added again, and
+    // the balloon is not tried again.
+    if (!icon.ShowBalloon(LoadText(IDS_PROGRAM_NAME), text))
+        StartIconRetry();
 }
 
 void TrayController::ShowRunningBalloon()

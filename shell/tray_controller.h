@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include "commands/command_runner.h"
+#include "commands/hotkey_command.h"
 #include "engine/scheme_store.h"
 #include "mute/mute_control.h"
 #include "mute/timed_off.h"
 #include "resources/resource.h"
+#include "shell/hotkey_registration.h"
 #include "shell/quiet_runner.h"
 #include "shell/tray_icon.h"
 
@@ -48,6 +51,18 @@ public:
     // A command sent by another process in WM_COPYDATA: checked, carried out
     // without any box, and answered with its exit code.
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    // Carries out a command that another process sent, or that the hotkey
+    // gives: a change of the hotkey registers it here, anything else runs as
+    // the command line runs it; then the timed "off" is followed.
+    [[nodiscard]] CommandResult CarryOut(const Command& command);
+    // WM_HOTKEY: the hotkey toggles sounds as the `toggle` command does; a
+    // failure is shown in a box, since a key press is the user's doing. The
+    // box may run a message loop that destroys the window.
+    void OnHotkey(WPARAM id);
+    // Registers the stored hotkey, if any: at start, and when Options has
+    // closed. One that cannot be registered is told in a balloon, never in a
+    // box: no one asked for it just now.
+    void RegisterStoredHotkey();
     // A balloon from the icon saying that the program runs already.
     void ShowRunningBalloon();
     // A choice by hand made in a dialog of this program (Options' Set): the
@@ -79,6 +94,7 @@ public:
     TimedOff timedOff;
     // The rules that turn sounds off and on by themselves.
     QuietRunner quiet;
+    HotkeyRegistration hotkeyRegistration;
 
 private:
     // Adds the icon; while the shell refuses, the retry timer tries again.
@@ -90,7 +106,19 @@ private:
     void ShowRuleFailure(const std::wstring& failure);
     void StartIconRetry();
     void StopIconRetry();
+    // A balloon for the icon: shown now, or as soon as the icon is added.
+    void ShowBalloonOnce(const std::wstring& text);
+    void ShowPendingBalloon();
+    // Where a change of the hotkey is registered: on this window, or only
+    // tried while Options is open, which registers the stored one as it
+    // closes.
+    HotkeyTaker HotkeyTakerHere();
 
     // Tries left to add the icon; 0 while no retry runs.
     int iconRetriesLeft_ = 0;
+    // The text of a balloon that waits for the icon; empty when none waits.
+    std::wstring pendingBalloon_;
+    // How many Options dialogs are open; the hotkey is unregistered meanwhile,
+    // so that pressing it types it into the dialog's hotkey box.
+    int optionsOpen_ = 0;
 };

@@ -235,7 +235,16 @@ LRESULT TrayController::OnCommand(WORD commandId, WORD, LPARAM)
         failure = StartupFailureMessage(ReadStartupState() == StartupState::On ? TurnStartupOff() : TurnStartupOn());
         break;
     case IDM_OPTIONS:
+        // Unregistered while the dialog is open, so that pressing the hotkey
+        // types it into the dialog's hotkey box; the dialog stores what it
+        // takes. The window may be gone when it returns.
+        ++optionsOpen_;
+        hotkeyRegistration.Clear();
         RunOptionsDialog(owner, instance);
+        if (!IsWindow(owner))
+            return 1;
+        if (--optionsOpen_ == 0)
+            RegisterStoredHotkey();
         break;
     default:
         // A scheme of "Change Scheme", as the user saw it when the menu was

@@ -19,9 +19,10 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
 }
 
 struct ExpectedControl {
-    WORD classAtom;
+    WORD classAtom; // 0: the class is named
     const wchar_t* text;
     std::vector<DWORD> fields; // help id, ex-style, style, x, y, cx, cy, id, extra bytes
+    const wchar_t* className = nullptr;
 };
 
 struct ExpectedDialog {
@@ -40,7 +41,7 @@ TEST(DialogTemplates, EveryFieldOfTheOptionsAndRenameTemplates)
         {IDD_OPTIONS,
          L"Hushlark Options",
          L"Tahoma",
-         {1, 0xFFFF, 0, 0, 0x80C800C0, 8, 0, 0, 208, 183, 8, 400, 0, 0},
+         {1, 0xFFFF, 0, 0, 0x80C800C0, 10, 0, 0, 208, 183, 8, 400, 0, 0},
          {
              {button, L"&Close", {0, 0, 0x50010001, 151, 162, 50, 14, IDOK, 0}},
              {listBox, L"", {0, 0x200, 0x50A101C3, 14, 17, 180, 81, IDC_SCHEME_LIST, 0}},
@@ -52,6 +53,8 @@ TEST(DialogTemplates, EveryFieldOfTheOptionsAndRenameTemplates)
               L"Make sure the default scheme does not change.",
               {0, 0, 0x50010003, 7, 132, 194, 10, IDC_KEEP_DEFAULT, 0}},
              {button, L"&Quiet Hours\u2026", {0, 0, 0x50010000, 7, 162, 60, 14, IDC_QUIET_HOURS, 0}},
+             {label, L"Turn sounds on or off with:", {0, 0, 0x50020000, 7, 148, 98, 8, 0xFFFFFFFF, 0}},
+             {0, L"", {0, 0x200, 0x50010000, 107, 146, 94, 14, IDC_HOTKEY, 0}, L"msctls_hotkey32"},
          }},
         {IDD_RENAME,
          L"Dialog",
@@ -111,7 +114,14 @@ TEST(DialogTemplates, EveryFieldOfTheOptionsAndRenameTemplates)
             SCOPED_TRACE(testing::PrintToString(std::wstring(control.text)));
             at = (at + 1) & ~size_t{1}; // each control starts on a DWORD boundary
             std::vector<DWORD> got{dword(), dword(), dword(), word(), word(), word(), word(), dword()};
-            EXPECT_EQ(nameOrOrdinal(), (std::wstring{L'\xFFFF', static_cast<wchar_t>(control.classAtom)}));
+            const std::wstring windowClass = nameOrOrdinal();
+            // windres writes a class name in capitals; Windows finds a class
+            // by its name in any letter case.
+            if (control.className) {
+                EXPECT_EQ(lstrcmpiW(windowClass.c_str(), control.className), 0) << windowClass;
+            } else {
+                EXPECT_EQ(windowClass, (std::wstring{L'\xFFFF', static_cast<wchar_t>(control.classAtom)}));
+            }
             EXPECT_EQ(nameOrOrdinal(), control.text);
             got.push_back(word());
             at += (got.back() + 1) / 2;
