@@ -18,6 +18,7 @@
 #include "engine/scheme_store.h"
 #include "engine/sound_slots.h"
 #include "mute/mute_control.h"
+#include "mute/quiet_rules.h"
 #include "win32/registry.h"
 #include "win32/unique_handle.h"
 
@@ -229,6 +230,33 @@ SizeResult RunSize(int apps, int events)
                         kTicks);
     }
 
+    // The tray's whole tick after the icon's read: the guard, then the quiet
+    // rules, with none switched on and with all three on (none holding). The
+    // tray adds one question to the shell for the presenting rule.
+    const auto tickWithRules = [&](bool switchedOn) {
+        for (const QuietRule rule : kQuietRules)
+            Check(WriteRuleSwitch(rule, switchedOn) == ERROR_SUCCESS);
+        Check(WriteQuietHours({L"03:00-03:01 sun"}) == ERROR_SUCCESS);
+        QuietKeeper keeper;
+        std::vector<double> ticks;
+        for (int r = 0; r < 3; ++r) {
+            ticks.push_back(TimeOnce([&] {
+                                for (int tick = 0; tick < kTicks; ++tick) {
+                                    QuietInputs inputs;
+                                    inputs.localNow = LocalWallTimeNow();
+                                    inputs.tickMs = GetTickCount64();
+                                    inputs.soundOn = store.IsSoundOn();
+                                    inputs.guardPutSchemeBack = guardian.GuardDefaultScheme(store);
+                                    static_cast<void>(keeper.Tick(store, inputs));
+                                }
+                            }) /
+                            kTicks);
+        }
+        return Median(ticks);
+    };
+    const double tickRulesOff = tickWithRules(false);
+    const double tickRulesOn = tickWithRules(true);
+
     std::printf("\n%d apps x %d events = %d slots (seeded in %.2f s; median of %d runs)\n", apps, events, slots,
                 seeding, repeats);
     result.rows = {
@@ -246,6 +274,8 @@ SizeResult RunSize(int apps, int events)
         std::printf("  %-34s %12.2f %12.2f\n", row.operation, row.secondsPerCall * 1e3,
                     row.secondsPerCall * 1e6 / slots);
     std::printf("  %-34s %12.4f %12s\n", "GuardDefaultScheme, no change", Median(guard) * 1e3, "-");
+    std::printf("  %-34s %12.4f %12s\n", "tick: icon, guard, rules all off", tickRulesOff * 1e3, "-");
+    std::printf("  %-34s %12.4f %12s\n", "tick: icon, guard, rules all on", tickRulesOn * 1e3, "-");
     std::printf("  checked Mute / floor: %.2f\n", Median(mute) / Median(floor));
     if (failures > 0)
         std::printf("  %u registry changes failed: these figures mean nothing\n", failures);
