@@ -28,8 +28,10 @@
 //                         right, return, escape
 //   demo-remote exit      closes the program
 //   demo-remote rect W    prints the screen rectangle (WxH+X+Y) of the open
-//                         menu (W = menu), Options dialog (W = options) or
-//                         Quiet Hours dialog (W = quiet-hours)
+//                         menu (W = menu), of all open menus together
+//                         (W = menus: the menu and its submenus), of the
+//                         Options dialog (W = options) or of the Quiet Hours
+//                         dialog (W = quiet-hours)
 //
 // Every command but exit first waits for the program's window. Exit code 0 on
 // success, 1 when the window in question was not found (or did not close).
@@ -216,11 +218,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
         return 0;
     }
     if (std::wcsncmp(commandLine, L"rect ", 5) == 0) {
-        const HWND window = OpenWindow(commandLine + 5);
+        const wchar_t* which = commandLine + 5;
+        const bool allMenus = std::wcscmp(which, L"menus") == 0;
+        const HWND window = OpenWindow(allMenus ? L"menu" : which);
         if (!window)
             return 1;
         RECT rect;
         GetWindowRect(window, &rect);
+        for (HWND menu = nullptr; allMenus && (menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr;) {
+            RECT part;
+            if (IsWindowVisible(menu) && GetWindowRect(menu, &part))
+                UnionRect(&rect, &rect, &part);
+        }
         std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
         return 0;
     }
