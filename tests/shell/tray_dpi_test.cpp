@@ -99,27 +99,43 @@ protected:
     struct MenuLook {
         int stripWidth = 0;
         int highlightedRowHeight = 0;
+        bool operator==(const MenuLook& other) const
+        {
+            return stripWidth == other.stripWidth && highlightedRowHeight == other.highlightedRowHeight;
+        }
     };
     static std::optional<MenuLook> MeasureMenu(HWND program, POINT anchor)
     {
         PostMessageW(program, kTrayCallbackMessage, MAKEWPARAM(anchor.x, anchor.y),
                      MAKELPARAM(NIN_KEYSELECT, kTrayIconId));
-        HWND menu = nullptr;
-        if (!WaitUntil(
-                [&] {
-                    menu = FindWindowW(L"#32768", nullptr);
-                    return menu && IsWindowVisible(menu);
-                },
-                3000))
+        const auto visibleMenu = [] {
+            const HWND menu = FindWindowW(L"#32768", nullptr);
+            return menu && IsWindowVisible(menu) ? menu : nullptr;
+        };
+        if (!WaitUntil(visibleMenu, 3000))
             return std::nullopt;
-        Sleep(400);
+        const HWND menu = visibleMenu();
+        // Once painted and highlighted, the menu looks the same twice in a row.
+        std::optional<MenuLook> look, previous;
+        WaitUntil(
+            [&] {
+                previous = look;
+                look = LookOf(menu);
+                return look && look->highlightedRowHeight > 0 && look == previous;
+            },
+            3000);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        WaitUntil([&] { return !visibleMenu(); }, 2000);
+        return look;
+    }
+
+    static std::optional<MenuLook> LookOf(HWND menu)
+    {
         RECT rect = {};
-        GetWindowRect(menu, &rect);
+        if (!GetWindowRect(menu, &rect))
+            return std::nullopt;
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
         const std::vector<std::uint32_t> pixels = CaptureScreen(rect.left, rect.top, width, height);
-        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-        WaitUntil([] { return !FindWindowW(L"#32768", nullptr) || !IsWindowVisible(FindWindowW(L"#32768", nullptr)); },
-                  2000);
         const auto at = [&](int x, int y) { return AsColorRef(pixels[static_cast<size_t>(y) * width + x]); };
 
         MenuLook look;
@@ -202,7 +218,9 @@ TEST_F(At144Dpi, TheIconIsTheGroupsOwn24PixelImagePixelForPixel)
 // The same menu at 96 DPI and at 144 DPI: the program started once at each.
 TEST_F(At144Dpi, TheMenusStripAndRowsAreOneAndAHalfTimesThoseAt96Dpi)
 {
-    const POINT anchor = {400, 600};
+    // Low on the left of the virtual desktop, away from the middle of the
+    // screen, where other tests' dialogs show.
+    const POINT anchor = {40, 700};
     std::optional<MenuLook> looks[2];
     for (const DWORD dpi : {96u, 144u}) {
         ASSERT_TRUE(SetPrefixDpi(dpi));
