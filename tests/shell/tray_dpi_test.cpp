@@ -16,7 +16,6 @@
 
 #include "menuskin/menu_look.h"
 #include "resources/resource.h"
-#include "shell/tray_icon.h"
 #include "tests/shell/icon_pixels.h"
 #include "tests/shell/program_driver.h"
 #include "tools/demo/demo_profile.h"
@@ -38,16 +37,6 @@ bool SetPrefixDpi(DWORD dpi)
 {
     return RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi)) ==
            ERROR_SUCCESS;
-}
-
-BOOL WINAPI TakeAnyIcon(DWORD, PNOTIFYICONDATAW)
-{
-    return TRUE;
-}
-
-BOOL WINAPI AllowMessage(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)
-{
-    return TRUE;
 }
 
 COLORREF AsColorRef(std::uint32_t pixel)
@@ -164,22 +153,6 @@ protected:
 
 TEST_F(At144Dpi, TheIconIsTheGroupsOwn24PixelImagePixelForPixel)
 {
-    // The pictures as the program loads them, in this process.
-    const ShellCalls shell{&TakeAnyIcon, &AllowMessage};
-    TrayIcon icon(nullptr, GetModuleHandleW(nullptr), shell);
-    EXPECT_EQ(TaskbarDpi(), kPrefixDpi);
-    ASSERT_EQ(icon.PictureSide(), 24);
-    for (const bool soundOn : {true, false}) {
-        const IconPixels loaded = LoadedIconImage(icon.PictureFor(soundOn));
-        const IconPixels stored = StoredIconImage(soundOn ? IDI_SOUND_ON : IDI_SOUND_OFF, 24);
-        ASSERT_EQ(stored.side, 24);
-        EXPECT_EQ(loaded.side, 24) << soundOn;
-        EXPECT_TRUE(loaded.bytes == stored.bytes) << soundOn;
-    }
-
-    // The real program's icon in the notification area: the 24-pixel image
-    // over the taskbar, each pixel blended by its alpha, and not another size
-    // scaled to 24 pixels.
     RunningProgram program;
     ASSERT_NE(StartProgram(program), nullptr);
     ASSERT_EQ(FindTrayPicture(), TrayPicture::SoundOn);

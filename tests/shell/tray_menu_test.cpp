@@ -490,50 +490,6 @@ TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
     EXPECT_FALSE(store.IsSoundOn());
 }
 
-TEST_F(TrayMenuTest, OpensAtTheAnchorAndFromTheKeyboardOnItsFirstEnabledRow)
-{
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    const POINT icon = AwayFromTheCursor();
-    struct Case {
-        const char* what;
-        UINT event;
-        bool atTheIcon;
-        bool muted;
-        int highlighted;
-    };
-    const Case cases[] = {
-        {"Enter, sounds on", NIN_KEYSELECT, true, false, 1},
-        {"Enter, sounds off", NIN_KEYSELECT, true, true, 0},
-        {"Shift+F10", WM_CONTEXTMENU, true, false, 1},
-        {"right click", WM_CONTEXTMENU, false, false, -1},
-        {"left click", NIN_SELECT, false, true, -1},
-        {"left click anchored away from the cursor", NIN_SELECT, true, false, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (store.IsSoundOn() == c.muted)
-            Command(c.muted ? IDM_SOUNDS_OFF : IDM_SOUNDS_ON);
-        const POINT anchor = c.atTheIcon ? icon : cursor;
-        RECT rect = {};
-        int highlighted = -2;
-        const bool opened = ShowMenu(
-            [&](HWND menuWindow) {
-                GetWindowRect(menuWindow, &rect);
-                highlighted = HighlightedRow(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
-                EndMenu();
-            },
-            c.event, anchor);
-        ASSERT_TRUE(opened);
-        EXPECT_EQ(highlighted, c.highlighted);
-        // Opening upwards from the anchor, which leaves room for it.
-        if (c.atTheIcon) {
-            EXPECT_EQ(rect.left, anchor.x);
-            EXPECT_EQ(rect.bottom, anchor.y);
-        }
-    }
-}
-
 TEST_F(TrayMenuTest, ACallbackWhileTheMenuIsOpenOpensNoOtherAndTheMenuKeepsWhatItShowed)
 {
     const POINT icon = AwayFromTheCursor();
