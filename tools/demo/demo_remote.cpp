@@ -24,6 +24,10 @@
 //                         settings, and returns once it shows
 //   demo-remote escape    closes the open menu (with its submenus) and the
 //                         dialogs and waits until they are gone
+//   demo-remote scheme-submenu
+//                         in the open menu, opens the submenu that shows the
+//                         current scheme's dot (Change Scheme, wherever its
+//                         row is) and highlights its second row
 //   demo-remote keys K..  presses keys in the open menu: down, up, left,
 //                         right, return, escape
 //   demo-remote exit      closes the program
@@ -159,6 +163,64 @@ bool OpenQuietHours()
     return OpenWindow(L"quiet-hours") != nullptr;
 }
 
+void PressKey(HWND menu, WPARAM key)
+{
+    // The menu's loop reads every keyboard message of its thread.
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
+    Sleep(150);
+}
+
+// A visible menu other than `menu`: the submenu it opened.
+HWND OtherVisibleMenu(HWND menu)
+{
+    for (HWND other = nullptr; (other = FindWindowExW(nullptr, other, L"#32768", nullptr)) != nullptr;) {
+        if (other != menu && IsWindowVisible(other))
+            return other;
+    }
+    return nullptr;
+}
+
+// Whether the menu window shows a check dot: black in the strip at its left,
+// where no text is drawn (the strip is a quarter inch wide).
+bool ShowsCheckDot(HWND menu)
+{
+    RECT rect;
+    if (!GetWindowRect(menu, &rect))
+        return false;
+    const HDC screen = GetDC(nullptr);
+    const int strip = GetDeviceCaps(screen, LOGPIXELSX) / 4;
+    bool found = false;
+    for (int y = rect.top; y < rect.bottom && !found; ++y) {
+        for (int x = rect.left; x < rect.left + strip && !found; ++x)
+            found = GetPixel(screen, x, y) == RGB(0, 0, 0);
+    }
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// Goes down the menu's rows, looking into each one's submenu, until one shows
+// the current scheme's dot.
+bool OpenSchemeSubmenu()
+{
+    const HWND menu = VisibleMenu();
+    if (!menu)
+        return false;
+    for (int row = 0; row < 16; ++row) {
+        PressKey(menu, VK_DOWN);
+        PressKey(menu, VK_RIGHT);
+        Sleep(200);
+        if (const HWND submenu = OtherVisibleMenu(menu)) {
+            if (ShowsCheckDot(submenu)) {
+                PressKey(menu, VK_DOWN);
+                return true;
+            }
+            PressKey(menu, VK_LEFT);
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
@@ -185,6 +247,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
         return OpenMenu(program, NIN_KEYSELECT) ? 0 : 1;
     if (std::wcscmp(commandLine, L"quiet-hours") == 0)
         return OpenQuietHours() ? 0 : 1;
+    if (std::wcscmp(commandLine, L"scheme-submenu") == 0)
+        return OpenSchemeSubmenu() ? 0 : 1;
     if (std::wcscmp(commandLine, L"options") == 0) {
         PostMessageW(program, WM_COMMAND, IDM_OPTIONS, 0);
         return OpenWindow(L"options") ? 0 : 1;
