@@ -6,6 +6,7 @@
 #include <new>
 
 #include "shell/tray_controller.h"
+#include "shell/tray_menu.h"
 
 // The controller lives in the window's one extra slot, which must hold a
 // pointer: four bytes in a 32-bit build, eight in a 64-bit one.
@@ -41,16 +42,36 @@ void OnNcDestroy(HWND window, TrayController* controller)
     SetWindowLongPtrW(window, kControllerSlot, 0);
 }
 
-void OnTrayCallback(TrayController& controller, LPARAM mouseMessage)
+// True while this thread tracks a menu.
+bool MenuIsOpen()
 {
-    // The icon id in wParam is not looked at: this window has one icon.
-    switch (mouseMessage) {
-    case WM_CONTEXTMENU:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        controller.ShowMenu();
-        break;
-    }
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    return GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+}
+
+void OnTrayCallback(TrayController& controller, WPARAM wParam, LPARAM lParam)
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // The icon id is not looked at: this window has one icon.
+    const TrayCallback callback = ReadTrayCallback(controller.icon.UsesVersion4(), wParam, lParam, cursor);
+    // Windows sends the keyboard's selection twice for Enter, and the menu's
+    // own loop hands on any callback that comes while it is open: the menu
+    // that is open stays the only one.
+    if (!OpensTrayMenu(callback.event) || MenuIsOpen())
+        return;
+    // A click that moved the mouse by less than a drag is still a click.
+    const SIZE slack = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
+    controller.ShowMenu(callback.anchor, AskedFromKeyboard(callback, cursor, slack));
+}
+
+// The pictures are sized for the taskbar's DPI, which these messages can
+// change: they are loaded again and sent to the shell at once.
+void OnIconMetricsChanged(TrayController& controller)
+{
+    controller.icon.LoadPictures();
+    controller.ShowSoundState();
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -98,8 +119,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         controller->OnHotkey(wParam);
         return 0;
     case kTrayCallbackMessage:
-        OnTrayCallback(*controller, lParam);
+        OnTrayCallback(*controller, wParam, lParam);
         return 0;
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE:
+        OnIconMetricsChanged(*controller);
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETICONMETRICS)
+            OnIconMetricsChanged(*controller);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
@@ -111,7 +140,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     if (message == TaskbarCreatedMessage()) {
+        // The new taskbar may be on another monitor, or at another DPI.
+        controller->icon.LoadPictures();
         controller->ReAddTrayIcon();
+        return 0;
+    }
+    if (message == HighlightFirstRowMessage()) {
+        HighlightFirstEnabledRow();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

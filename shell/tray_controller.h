@@ -71,9 +71,11 @@ public:
     // Stops the timers, removes the icon and ends the message loop.
     void RemoveTrayIcon();
 
-    // The popup menu and its commands. The menu may run a message loop that
-    // destroys the window, and this controller with it.
-    void ShowMenu();
+    // The popup menu and its commands. The menu opens at `anchor`, in the look
+    // for the DPI there; asked for from the keyboard, it opens with its first
+    // enabled row highlighted. It may run a message loop that destroys the
+    // window, and this controller with it.
+    void ShowMenu(POINT anchor, bool fromKeyboard);
     LRESULT OnCommand(WORD commandId, WORD notificationCode, LPARAM lParam);
 
     // Sets the icon and tip for the sound state (not yet sent to the shell).

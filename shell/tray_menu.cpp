@@ -171,12 +171,87 @@ UniqueMenu BuildTrayMenu(const TrayMenuFacts& facts)
     return menu;
 }
 
-void TrayController::ShowMenu()
+UINT HighlightFirstRowMessage()
 {
-    // Where the user clicked, before building the menu takes any time.
-    POINT cursor = {};
-    GetCursorPos(&cursor);
+    static const UINT message = RegisterWindowMessageW(L"Hushlark.HighlightFirstRow");
+    return message;
+}
 
+namespace {
+
+struct RowLook {
+    bool separator = false;
+    bool enabled = false;
+    bool highlighted = false;
+};
+
+// Read from the item, not with GetMenuState: for a submenu's row that mixes
+// the submenu's item count into the flags.
+RowLook LookOfRow(HMENU menu, int row)
+{
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_FTYPE | MIIM_STATE;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(row), TRUE, &item))
+        return {};
+    const bool separator = (item.fType & MFT_SEPARATOR) != 0;
+    return {separator, !separator && !(item.fState & (MFS_DISABLED | MFS_GRAYED)), (item.fState & MFS_HILITE) != 0};
+}
+
+} // namespace
+
+int ArrowStepsToFirstEnabledRow(HMENU menu, int highlighted)
+{
+    const int count = GetMenuItemCount(menu);
+    if (count <= 0)
+        return 0;
+    int target = 0;
+    while (target < count && !LookOfRow(menu, target).enabled)
+        ++target;
+    if (target == count || target == highlighted)
+        return 0;
+    // Each key moves the highlight to the next row that is no separator (the
+    // first Down from no highlight to the first such row): one step for each
+    // such row after the lower of the two rows, up to the higher.
+    const int low = highlighted < target ? highlighted : target;
+    const int high = highlighted < target ? target : highlighted;
+    int steps = 0;
+    for (int row = low + 1; row <= high; ++row)
+        steps += LookOfRow(menu, row).separator ? 0 : 1;
+    return highlighted < target ? steps : -steps;
+}
+
+void HighlightFirstEnabledRow()
+{
+    // Popup menus are top-level windows of their own class, on the thread that
+    // tracks them.
+    HWND menuWindow = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
+        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && IsWindowVisible(w)) {
+            menuWindow = w;
+            break;
+        }
+    }
+    const HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)) : nullptr;
+    if (!menu)
+        return;
+    int highlighted = -1;
+    for (int row = 0; row < GetMenuItemCount(menu) && highlighted < 0; ++row) {
+        if (LookOfRow(menu, row).highlighted)
+            highlighted = row;
+    }
+    // The menu's loop reads every keyboard message of its thread, and moves
+    // the highlight as the user's arrow keys would.
+    const int steps = ArrowStepsToFirstEnabledRow(menu, highlighted);
+    const WPARAM key = steps > 0 ? VK_DOWN : VK_UP;
+    for (int i = 0; i < (steps > 0 ? steps : -steps); ++i) {
+        PostMessageW(menuWindow, WM_KEYDOWN, key, 1);
+        PostMessageW(menuWindow, WM_KEYUP, key, 0xC0000001);
+    }
+}
+
+void TrayController::ShowMenu(POINT anchor, bool fromKeyboard)
+{
     menuSchemes = store.ListSchemes();
     const QuietSettings quietSettings = ReadQuietSettings();
     const TrayMenuFacts facts{store.IsSoundOn(), ReadStartupState() == StartupState::On, &menuSchemes,
@@ -190,12 +265,17 @@ void TrayController::ShowMenu()
     const HWND owner = window;
     SetForegroundWindow(owner);
 
+    // Posted now, the message comes back through the menu's own loop once the
+    // menu shows: the highlight then moves from wherever the system put it.
+    if (fromKeyboard)
+        PostMessageW(owner, HighlightFirstRowMessage(), 0, 0);
+
     // The skin and the menu are locals: they outlive the tracking even when
     // the window, and this controller with it, is destroyed meanwhile (a
     // WM_CLOSE from outside). From the call on, only locals are touched.
     MenuSkin skin;
-    skin.Attach(owner, menu.get());
-    TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, owner, nullptr);
+    skin.Attach(owner, menu.get(), MenuDpiAt(anchor));
+    TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, anchor.x, anchor.y, 0, owner, nullptr);
     // The skin walks the menu: off before the menu is destroyed.
     skin.Detach();
 

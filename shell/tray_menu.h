@@ -35,3 +35,19 @@ struct TrayMenuRow {
 // The popup menu built from the rows, top to bottom; null when no menu could
 // be made. A submenu that cannot be made leaves its row out.
 [[nodiscard]] UniqueMenu BuildTrayMenu(const TrayMenuFacts& facts);
+
+// Posted to the menu's owner before a menu asked for from the keyboard is
+// tracked; the menu's own loop hands it on once the menu shows. The answer is
+// HighlightFirstEnabledRow.
+UINT HighlightFirstRowMessage();
+
+// Highlights the first enabled row of the popup menu that this thread shows,
+// with the arrow keys its loop reads, so that Enter chooses that row and the
+// arrows go on from it. Nothing when no menu shows.
+void HighlightFirstEnabledRow();
+
+// How far the arrow keys move the highlight of `menu` from row `highlighted`
+// (-1 for none) to its first enabled row: down when positive, up when
+// negative. The keys step onto every row but separators, disabled ones
+// included. 0 when no row is enabled.
+[[nodiscard]] int ArrowStepsToFirstEnabledRow(HMENU menu, int highlighted);

@@ -11,7 +11,16 @@
 
 namespace {
 
-// The screen's pixels in a rectangle, as 0x00RRGGBB, top row first.
+int ChannelDistance(std::uint32_t a, std::uint32_t b)
+{
+    int distance = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        distance += std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+    return distance;
+}
+
+} // namespace
+
 std::vector<std::uint32_t> CaptureScreen(int left, int top, int width, int height)
 {
     BITMAPINFO info = {};
@@ -29,16 +38,6 @@ std::vector<std::uint32_t> CaptureScreen(int left, int top, int width, int heigh
     std::memcpy(pixels.data(), bits, pixels.size() * sizeof(std::uint32_t));
     return pixels;
 }
-
-int ChannelDistance(std::uint32_t a, std::uint32_t b)
-{
-    int distance = 0;
-    for (int shift = 0; shift < 24; shift += 8)
-        distance += std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
-    return distance;
-}
-
-} // namespace
 
 bool InThrowawayPrefix()
 {

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Drives the real Hushlark.exe from a second process on the same Wine virtual
 // desktop. These tests write the registry of the Wine prefix they run in, so
@@ -65,6 +67,9 @@ bool WaitUntil(Condition condition, DWORD timeoutMs)
         Sleep(50);
     }
 }
+
+// The screen's pixels in a rectangle, as 0x00RRGGBB, top row first.
+std::vector<std::uint32_t> CaptureScreen(int left, int top, int width, int height);
 
 // Which of the program's two pictures the taskbar's notification area shows,
 // judged from a screenshot of it.

@@ -155,18 +155,20 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
     EXPECT_NE(icon.PictureFor(false), nullptr);
     EXPECT_NE(icon.PictureFor(true), icon.PictureFor(false));
 
-    // The record as the shell got it, whole.
-    ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+    // The record as the shell got it, whole, then the version asked for.
+    ASSERT_EQ(Recorded().iconCalls.size(), 2u);
     const auto& [message, record] = Recorded().iconCalls[0];
     EXPECT_EQ(message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(record.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
     EXPECT_EQ(record.hWnd, window_);
     EXPECT_EQ(record.uID, kTrayIconId);
-    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(record.uCallbackMessage, kTrayCallbackMessage);
     EXPECT_EQ(record.hIcon, icon.PictureFor(true));
     EXPECT_STREQ(record.szTip, L"Sound is On");
+    EXPECT_EQ(Recorded().iconCalls[1].first, static_cast<DWORD>(NIM_SETVERSION));
     EXPECT_TRUE(icon.IsShown());
+    EXPECT_TRUE(icon.UsesVersion4());
 
     // The shell's two messages reach an elevated instance; commands do not.
     using Filter = std::tuple<HWND, UINT, DWORD>;
@@ -180,6 +182,8 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsControllerAndIconRecord)
 TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwoMinutes)
 {
     const std::vector<DWORD> addThenModify = {NIM_ADD, NIM_MODIFY};
+    const std::vector<DWORD> shownByModify = {NIM_ADD, NIM_MODIFY, NIM_SETVERSION};
+    const std::vector<DWORD> added = {NIM_ADD, NIM_SETVERSION};
     const auto retryTick = [this] { return SendMessageW(window_, WM_TIMER, kIconRetryTimerId, 0); };
     // Whether the retry timer was armed; it is not any more afterwards.
     const auto retryWasArmed = [this] { return KillTimer(window_, kIconRetryTimerId) != FALSE; };
@@ -194,7 +198,7 @@ TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwo
 
     // An add that timed out after it was carried out: the modify shows it.
     ASSERT_TRUE(restart({NIM_ADD}));
-    EXPECT_EQ(TakeIconMessages(), addThenModify);
+    EXPECT_EQ(TakeIconMessages(), shownByModify);
     EXPECT_TRUE(Controller().icon.IsShown());
     EXPECT_FALSE(retryWasArmed());
 
@@ -224,8 +228,9 @@ TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwo
     Recorded().refused.clear();
     TakeIconMessages();
     retryTick();
-    ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+    ASSERT_EQ(Recorded().iconCalls.size(), 2u);
     EXPECT_EQ(Recorded().iconCalls[0].first, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(Recorded().iconCalls[1].first, static_cast<DWORD>(NIM_SETVERSION));
     EXPECT_EQ(Recorded().iconCalls[0].second.hIcon, Controller().icon.PictureFor(false));
     EXPECT_STREQ(Recorded().iconCalls[0].second.szTip, L"Sound is Off");
     EXPECT_FALSE(retryWasArmed());
@@ -239,7 +244,7 @@ TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwo
     Recorded().refused.clear();
     TakeIconMessages();
     SendMessageW(window_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_EQ(TakeIconMessages(), added);
     EXPECT_TRUE(Controller().icon.IsShown());
     EXPECT_FALSE(retryWasArmed());
     retryTick();
@@ -254,7 +259,7 @@ TEST_F(MainWindowTest, ARefusedIconIsModifiedThenAddedAgainEveryTwoSecondsForTwo
     EXPECT_FALSE(Controller().icon.IsShown());
     Recorded().refused.clear();
     retryTick();
-    EXPECT_EQ(TakeIconMessages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_EQ(TakeIconMessages(), added);
     EXPECT_TRUE(Controller().icon.IsShown());
 }
 
@@ -273,15 +278,48 @@ TEST_F(MainWindowTest, TheRunningBalloonComesFromAnIconAddedFirstIfNeeded)
 
         SendMessageW(window_, kShowRunningMessage, 0, 0);
         const std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls = Recorded().iconCalls;
-        ASSERT_EQ(calls.size(), shownBefore ? 1u : 2u) << shownBefore;
+        ASSERT_EQ(calls.size(), shownBefore ? 1u : 3u) << shownBefore;
         EXPECT_EQ(calls.front().first, static_cast<DWORD>(shownBefore ? NIM_MODIFY : NIM_ADD));
         const NOTIFYICONDATAW& balloon = calls.back().second;
         EXPECT_EQ(calls.back().first, static_cast<DWORD>(NIM_MODIFY));
         EXPECT_EQ(balloon.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
-        EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+        EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO | NIF_SHOWTIP));
         EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
         EXPECT_STREQ(balloon.szInfoTitle, L"Hushlark");
         EXPECT_STREQ(balloon.szInfo, L"Hushlark is already running. Click the loudspeaker to turn sounds off or on.");
+    }
+}
+
+TEST_F(MainWindowTest, PicturesAreLoadedAgainAndSentWhenTheTaskbarsDpiMayHaveChanged)
+{
+    ASSERT_NE(Create(&kRecordingShell), nullptr);
+    RECT suggested = {0, 0, 300, 113};
+    struct Case {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        std::vector<DWORD> sent;
+    };
+    const Case cases[] = {
+        {"DPI changed", WM_DPICHANGED, MAKEWPARAM(144, 144), {NIM_MODIFY}},
+        {"icon metrics changed", WM_SETTINGCHANGE, SPI_SETICONMETRICS, {NIM_MODIFY}},
+        {"display changed", WM_DISPLAYCHANGE, 32, {NIM_MODIFY}},
+        {"taskbar created", RegisterWindowMessageW(L"TaskbarCreated"), 0, {NIM_ADD, NIM_SETVERSION}},
+        {"another setting", WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const HICON before = Controller().icon.Picture();
+        TakeIconMessages();
+        SendMessageW(window_, c.message, c.wParam, reinterpret_cast<LPARAM>(&suggested));
+        const HICON after = Controller().icon.Picture();
+        EXPECT_EQ(after == before, c.sent.empty()) << "loaded anew";
+        EXPECT_EQ(after, Controller().icon.PictureFor(true));
+        EXPECT_EQ(Controller().icon.PictureSide(), GetSystemMetricsForDpi(SM_CXSMICON, TaskbarDpi()));
+        if (!c.sent.empty()) {
+            EXPECT_EQ(Recorded().iconCalls.front().second.hIcon, after) << "and sent at once";
+        }
+        EXPECT_EQ(TakeIconMessages(), c.sent);
     }
 }
 
@@ -298,7 +336,7 @@ TEST(TrayIconTest, TheTipKeepsUpTo127Characters)
         icon.SetState(false, tip);
         EXPECT_EQ(icon.Tip(), sent);
         ASSERT_TRUE(icon.Add());
-        ASSERT_EQ(Recorded().iconCalls.size(), 1u);
+        ASSERT_EQ(Recorded().iconCalls.size(), 2u);
         EXPECT_EQ(std::wstring(Recorded().iconCalls[0].second.szTip), sent);
         icon.Remove();
         EXPECT_EQ(Recorded().iconCalls.back().first, static_cast<DWORD>(NIM_DELETE));

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <cstdlib>
 #include <cwctype>
 #include <functional>
 #include <optional>
@@ -97,6 +98,40 @@ bool WhenOpen(const wchar_t* className, const wchar_t* title, std::function<void
     return opened;
 }
 
+// The row of `menu` that is highlighted, or -1.
+int HighlightedRow(HMENU menu)
+{
+    const std::vector<MenuRow> rows = ReadMenu(menu);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].state & MFS_HILITE)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Visible popup menus of this thread.
+int OpenMenuCount()
+{
+    int count = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;)
+        count += GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() && IsWindowVisible(w) ? 1 : 0;
+    return count;
+}
+
+// Where Enter or Shift+F10 on the icon anchors the menu: low on the right of
+// the screen, as a notification area is, with room above for the menu, and away
+// from the cursor. On the tests' 1280x1024 screen that is outside the 1024x768
+// virtual desktops whose pixels the end-to-end tests read.
+POINT AwayFromTheCursor()
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    POINT point = {GetSystemMetrics(SM_CXSCREEN) - 240, GetSystemMetrics(SM_CYSCREEN) - 24};
+    if (std::abs(point.x - cursor.x) < 20 && std::abs(point.y - cursor.y) < 20)
+        point.x -= 40;
+    return point;
+}
+
 // The real main window and its controller against the sandboxed registry.
 class TrayMenuTest : public RegistrySandbox {
 protected:
@@ -122,12 +157,25 @@ protected:
 
     LRESULT Command(UINT id) { return SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-    // Opens the tray menu as a click on the icon does; `whileOpen` runs once
-    // it shows. False when it never showed.
-    bool ShowMenu(std::function<void(HWND menuWindow)> whileOpen = [](HWND) { EndMenu(); })
+    // Sends the icon's callback in the layout of version 4: `event` anchored
+    // at `anchor`, or at the cursor, as a click anchors it. The tests send
+    // every event themselves; NIN_KEYSELECT is one that Wine's notification
+    // area never sends.
+    LRESULT SendCallback(UINT event, std::optional<POINT> anchor = std::nullopt)
     {
-        return WhenOpen(L"#32768", nullptr, std::move(whileOpen),
-                        [this] { SendMessageW(window_, kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN); });
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        const POINT at = anchor.value_or(cursor);
+        return SendMessageW(window_, kTrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, kTrayIconId));
+    }
+
+    // Opens the tray menu as the icon's callback does, by default for a right
+    // click; `whileOpen` runs once it shows. False when it never showed.
+    bool ShowMenu(
+        std::function<void(HWND menuWindow)> whileOpen = [](HWND) { EndMenu(); }, UINT event = WM_CONTEXTMENU,
+        std::optional<POINT> anchor = std::nullopt)
+    {
+        return WhenOpen(L"#32768", nullptr, std::move(whileOpen), [&] { SendCallback(event, anchor); });
     }
 
     // Runs the command and answers the box titled "Hushlark" that reports a
@@ -483,6 +531,68 @@ TEST_F(TrayMenuTest, AFailedSaveChangesNothingAndIsShown)
     DeleteTree(SlotPath(L"Explorer", L"Navigating"));
     EXPECT_EQ(CommandAnsweringBox(IDM_SOUNDS_OFF), std::nullopt);
     EXPECT_FALSE(store.IsSoundOn());
+}
+
+TEST_F(TrayMenuTest, ACallbackWhileTheMenuIsOpenOpensNoOtherAndTheMenuKeepsWhatItShowed)
+{
+    const POINT icon = AwayFromTheCursor();
+    const UINT quietOffice = IDM_SCHEME_BASE + IndexOf(L"QuietOffice");
+    int menus = 0;
+    int highlighted = -2;
+    const bool opened = ShowMenu(
+        [&](HWND menuWindow) {
+            // Another program adds a scheme that takes the place of the one the
+            // user will choose; then Windows' second NIN_KEYSELECT for Enter
+            // arrives, and clicks.
+            AddScheme(L"Aardvark", L"Aardvark");
+            for (const UINT event : {NIN_KEYSELECT, WM_CONTEXTMENU, NIN_SELECT})
+                SendCallback(event, icon);
+            menus = OpenMenuCount();
+            highlighted = HighlightedRow(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
+            EndMenu();
+        },
+        NIN_KEYSELECT, icon);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(menus, 1);
+    EXPECT_EQ(highlighted, 1) << "still on Turn Sounds Off";
+    ASSERT_NE(IDM_SCHEME_BASE + IndexOf(L"QuietOffice"), quietOffice);
+    Command(quietOffice);
+    EXPECT_EQ(store.ReadCurrentScheme(), L"QuietOffice");
+}
+
+TEST(ArrowSteps, FromTheHighlightToTheFirstEnabledRowOverEveryRowButSeparators)
+{
+    // Enabled, disabled, separator, and an enabled submenu of nine rows (for
+    // a submenu's row, GetMenuState mixes the item count into the flags).
+    enum Row { E, D, S, P };
+    struct Case {
+        std::vector<Row> rows;
+        int highlighted;
+        int steps;
+    };
+    const Case cases[] = {
+        {{D, E}, -1, 2},    {{E}, -1, 1},          {{S, D, S, E}, -1, 2}, {{D, S, E}, 0, 1},
+        {{D, E, E}, 2, -1}, {{D, E, S, E}, 3, -1}, {{D, D}, -1, 0},       {{E, D}, 0, 0},
+        {{P, E}, -1, 1},    {{D, P}, -1, 2},       {{D, D, P}, 1, 1},     {{}, -1, 0},
+    };
+    for (const Case& c : cases) {
+        const UniqueMenu menu(CreatePopupMenu());
+        for (const Row row : c.rows) {
+            if (row == P) {
+                UniqueMenu submenu(CreatePopupMenu());
+                for (int i = 0; i < 9; ++i)
+                    AppendMenuW(submenu.get(), MF_STRING, 100 + i, L"row");
+                // The menu owns the submenu once it is appended.
+                if (AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), L"submenu"))
+                    submenu.release();
+            } else {
+                AppendMenuW(menu.get(), row == S ? MF_SEPARATOR : MF_STRING | (row == D ? MF_DISABLED : 0), 1,
+                            row == S ? nullptr : L"row");
+            }
+        }
+        EXPECT_EQ(ArrowStepsToFirstEnabledRow(menu.get(), c.highlighted), c.steps)
+            << testing::PrintToString(c.rows) << " from " << c.highlighted;
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <vector>
 #include <string>
 
@@ -52,11 +53,13 @@ protected:
         return window;
     }
 
-    // Opens the tray menu as the icon's callback would; the menu window, or
-    // null when none appeared.
-    static HWND OpenMenu(HWND program, LPARAM mouseMessage, DWORD timeoutMs = 3000)
+    // Opens the tray menu as the icon's callback in the layout of version 4
+    // would, by default for a right click, anchored at the cursor; the menu
+    // window, or null when none appeared.
+    static HWND OpenMenu(HWND program, UINT event = WM_CONTEXTMENU, std::optional<POINT> anchor = std::nullopt,
+                         DWORD timeoutMs = 3000)
     {
-        PostMessageW(program, kTrayCallbackMessage, kTrayIconId, mouseMessage);
+        PostCallback(program, event, anchor);
         HWND menu = nullptr;
         WaitUntil(
             [&] {
@@ -65,6 +68,25 @@ protected:
             },
             timeoutMs);
         return menu && IsWindowVisible(menu) ? menu : nullptr;
+    }
+
+    // The icon's callback: the event and icon id in lParam, the anchor in
+    // wParam; a click anchors it at the cursor.
+    static void PostCallback(HWND program, UINT event, std::optional<POINT> anchor = std::nullopt)
+    {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        const POINT at = anchor.value_or(cursor);
+        PostMessageW(program, kTrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, kTrayIconId));
+    }
+
+    // Visible popup menus on the desktop.
+    static int OpenMenuCount()
+    {
+        int count = 0;
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;)
+            count += IsWindowVisible(w) ? 1 : 0;
+        return count;
     }
 
     static bool MenuClosed()
@@ -218,26 +240,93 @@ TEST_F(TrayProgram, IconFollowsAnotherProgramSelectingSilence)
     EXPECT_LT(GetTickCount64() - changed, 1500u);
 }
 
-TEST_F(TrayProgram, PressesOnTheIconOpenTheMenuAndOtherMouseMessagesDoNot)
+// Wine's notification area sends the version-4 events of the mouse, but never
+// NIN_KEYSELECT: the tests post every event themselves.
+TEST_F(TrayProgram, SelectionsAndContextMenusOpenTheMenuOncePressesAndMovesDoNot)
 {
     RunningProgram program;
     const HWND window = StartProgram(program);
     ASSERT_NE(window, nullptr);
 
-    for (LPARAM press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_CONTEXTMENU}) {
-        const HWND menu = OpenMenu(window, press);
-        ASSERT_NE(menu, nullptr) << "mouse message " << press;
+    for (const UINT event : {WM_CONTEXTMENU, NIN_SELECT, NIN_KEYSELECT}) {
+        const HWND menu = OpenMenu(window, event);
+        ASSERT_NE(menu, nullptr) << "event " << event;
         PressKeys(menu, {VK_ESCAPE});
         EXPECT_TRUE(WaitUntil(MenuClosed, 2000));
     }
-    for (LPARAM other : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK})
-        EXPECT_EQ(OpenMenu(window, other, 500), nullptr) << "mouse message " << other;
+    for (const UINT other :
+         {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, NIN_POPUPOPEN})
+        EXPECT_EQ(OpenMenu(window, other, std::nullopt, 500), nullptr) << "event " << other;
+
+    // Windows sends NIN_KEYSELECT twice for Enter: one menu opens, on its
+    // first enabled row, and Enter chooses that row.
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    const POINT icon = {400, 600};
+    PostCallback(window, NIN_KEYSELECT, icon);
+    const HWND menu = OpenMenu(window, NIN_KEYSELECT, icon);
+    ASSERT_NE(menu, nullptr);
+    Sleep(300);
+    EXPECT_EQ(OpenMenuCount(), 1);
+    PressKeys(menu, {VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 3000)) << "Turn Sounds Off was chosen";
+    EXPECT_TRUE(WaitUntil(MenuClosed, 2000));
+    Sleep(500);
+    EXPECT_TRUE(MenuClosed()) << "no second menu followed";
+}
+
+// Enter on the icon, or Shift+F10: the menu opens above the icon, with the
+// first row that can be chosen highlighted, so that Enter chooses it at once.
+TEST_F(TrayProgram, AKeyboardSelectionOpensTheMenuAtTheAnchorOnItsFirstEnabledRow)
+{
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const POINT icon = {cursor.x < 500 ? 700 : 300, cursor.y < 500 ? 700 : 400};
+
+    for (const bool soundOnBefore : {true, false}) {
+        const HWND menu = OpenMenu(window, soundOnBefore ? NIN_KEYSELECT : WM_CONTEXTMENU, icon);
+        ASSERT_NE(menu, nullptr) << soundOnBefore;
+        RECT rect = {};
+        GetWindowRect(menu, &rect);
+        EXPECT_EQ(rect.left, icon.x) << soundOnBefore;
+        EXPECT_EQ(rect.bottom, icon.y) << soundOnBefore;
+        PressKeys(menu, {VK_RETURN});
+        EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn() != soundOnBefore; }, 3000)) << soundOnBefore;
+        EXPECT_TRUE(WaitUntil(MenuClosed, 2000));
+    }
+}
+
+// The rows' marked letters, which Windows cannot see in owner-drawn rows.
+TEST_F(TrayProgram, AnAccessKeyChoosesItsRow)
+{
+    ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
+    RunningProgram program;
+    const HWND window = StartProgram(program);
+    ASSERT_NE(window, nullptr);
+    struct Case {
+        wchar_t key;
+        bool soundOnAfter;
+    };
+    // "Turn Sounds O&n" is disabled while sounds are on: its letter does nothing.
+    for (const Case& c : {Case{L'n', true}, Case{L'F', false}, Case{L'N', true}}) {
+        const HWND menu = OpenMenu(window);
+        ASSERT_NE(menu, nullptr) << static_cast<char>(c.key);
+        PostMessageW(menu, WM_CHAR, c.key, 1);
+        Sleep(300);
+        if (c.soundOnAfter == store.IsSoundOn() && !MenuClosed())
+            PressKeys(menu, {VK_ESCAPE});
+        EXPECT_TRUE(WaitUntil([&] { return store.IsSoundOn() == c.soundOnAfter; }, 3000)) << static_cast<char>(c.key);
+        EXPECT_TRUE(WaitUntil(MenuClosed, 2000)) << static_cast<char>(c.key);
+    }
 }
 
 TEST_F(TrayProgram, MenuIsPaintedInTheProgramsLook)
 {
     RunningProgram program;
-    const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
+    const HWND menu = OpenMenu(StartProgram(program));
     ASSERT_NE(menu, nullptr);
     Sleep(300);
 
@@ -270,13 +359,13 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
     ASSERT_NE(window, nullptr);
 
     // "Turn Sounds On" is disabled while sounds are on: choosing it does nothing.
-    HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
+    HWND menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_RETURN, VK_ESCAPE});
     WaitUntil(MenuClosed, 2000);
     EXPECT_EQ(store.ReadCurrentScheme(), L".Default");
 
-    menu = OpenMenu(window, WM_RBUTTONDOWN);
+    menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return store.ReadCurrentScheme() == L".None"; }, 3000));
@@ -285,7 +374,7 @@ TEST_F(TrayProgram, TurningSoundsOffAndOnByKeyboard)
         EXPECT_EQ(sound, L"") << testing::PrintToString(slot);
     EXPECT_EQ(settings.ReadLastSound(), L".Default");
 
-    menu = OpenMenu(window, WM_RBUTTONDOWN);
+    menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return store.ReadCurrentScheme() == L".Default"; }, 3000));
@@ -302,7 +391,7 @@ TEST_F(TrayProgram, SchemeChosenFromTheSubmenuIsAppliedAndTheIconFollows)
             silentIndex = scheme.index;
     }
     RunningProgram program;
-    const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
+    const HWND menu = OpenMenu(StartProgram(program));
     ASSERT_NE(menu, nullptr);
 
     // "Change Scheme", then into the submenu, which opens on its first scheme.
@@ -332,14 +421,14 @@ TEST_F(TrayProgram, LaunchOnStartupTwiceWritesThenDeletesTheRunValue)
         return std::wstring(data);
     };
 
-    HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
+    HWND menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return runValue().has_value(); }, 3000));
     EXPECT_EQ(runValue(), L"\"" + ProgramPath() + L"\" /l");
 
     WaitUntil(MenuClosed, 2000);
-    menu = OpenMenu(window, WM_RBUTTONDOWN);
+    menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return !runValue().has_value(); }, 3000));
@@ -349,7 +438,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 {
     ASSERT_EQ(settings.WriteKeepDefault(0), ERROR_SUCCESS);
     RunningProgram program;
-    const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
+    const HWND menu = OpenMenu(StartProgram(program));
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
 
@@ -370,7 +459,7 @@ TEST_F(TrayProgram, OptionsOpensWhileTheTimerKeepsTicking)
 TEST_F(TrayProgram, ExitEndsWithZeroAndRemovesTheIcon)
 {
     RunningProgram program;
-    const HWND menu = OpenMenu(StartProgram(program), WM_RBUTTONDOWN);
+    const HWND menu = OpenMenu(StartProgram(program));
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(program.WaitForExit(5000), 0u);
@@ -710,7 +799,7 @@ TEST_F(QuietByItself, TheMenusNewRowsTurnSoundsOffForAWhileAndSwitchARule)
     // "Turn Sounds Off for a While", then its second row, "1 Hour". The
     // minute may turn meanwhile.
     const std::wstring inAnHour = ClockIn(60);
-    HWND menu = OpenMenu(window, WM_RBUTTONDOWN);
+    HWND menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
     ASSERT_TRUE(WaitUntil([&] { return !store.IsSoundOn(); }, 3000));
@@ -723,7 +812,7 @@ TEST_F(QuietByItself, TheMenusNewRowsTurnSoundsOffForAWhileAndSwitchARule)
 
     // "Quiet Automatically", then "While the Screen Is Locked".
     WaitUntil(MenuClosed, 2000);
-    menu = OpenMenu(window, WM_RBUTTONDOWN);
+    menu = OpenMenu(window);
     ASSERT_NE(menu, nullptr);
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return RunConsole(L"quiet").output.find("locked: on\n") != std::string::npos; }, 3000));
